@@ -1,0 +1,94 @@
+// The run sequence: argument count, banner, the order of the reads, and the messages that name
+// a file, with the operating system's own error texts.
+#include "run.hpp"
+
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "captured_output.hpp"
+
+namespace {
+
+constexpr std::string_view kBanner =
+    "--------------------------------------\n"
+    "-                                    -\n"
+    "-             Algorithm              -\n"
+    "-            2019  Fall              -\n"
+    "-         QX4 Result Checker         -\n"
+    "-                                    -\n"
+    "--------------------------------------\n"
+    "\n";
+
+// A fresh directory for one test's files, removed with them at the end.
+struct TempDir {
+  std::string path;
+  TempDir() {
+    char name[] = "/tmp/checker-test-XXXXXX";
+    path = ::mkdtemp(name);
+  }
+  ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+  std::string file(const std::string& name, std::string_view bytes) const {
+    const std::string file_path = path + "/" + name;
+    std::ofstream(file_path, std::ios::binary) << bytes;
+    return file_path;
+  }
+};
+
+std::string run(std::vector<const char*> arguments) {
+  CapturedOutput out;
+  EXPECT_EQ(run_checker(static_cast<int>(arguments.size()), arguments.data(), out.console), 0);
+  return out.text();
+}
+
+std::string unreadable(const char* file, int error) {
+  return std::string(kBanner) + "Error: Cannot read " + file + " (" + std::strerror(error) + ").\n";
+}
+
+TEST(Run, WrongArgumentCountWritesOnlyTheUsageLine) {
+  EXPECT_EQ(run({}), "Usage: checker <input_file> <your_output_file>\n");
+  EXPECT_EQ(run({"/opt/grading/checker"}),
+            "Usage: /opt/grading/checker <input_file> <your_output_file>\n");
+  EXPECT_EQ(run({"./x", "a", "b", "c"}), "Usage: ./x <input_file> <your_output_file>\n");
+}
+
+TEST(Run, ReadFailuresNameTheFileAndTheSystemsReason) {
+  const TempDir dir;
+  const std::string input = dir.file("input", "a 1\n");
+  EXPECT_EQ(run({"checker", (dir.path + "/none").c_str(), input.c_str()}),
+            unreadable("the input file", ENOENT));
+  EXPECT_EQ(run({"checker", dir.path.c_str(), input.c_str()}),
+            unreadable("the input file", EISDIR));
+  EXPECT_EQ(run({"checker", input.c_str(), dir.path.c_str()}),
+            unreadable("your output file", EISDIR));
+}
+
+TEST(Run, OutputThatCannotBeOpenedIsEmpty) {
+  const TempDir dir;
+  const std::string none = dir.path + "/none";
+  EXPECT_EQ(run({"checker", dir.file("input", "a 1\n").c_str(), none.c_str()}),
+            std::string(kBanner) +
+                "Error: The size of your output is different from the size of the input.\n");
+  EXPECT_EQ(run({"checker", dir.file("empty", "").c_str(), none.c_str()}),
+            std::string(kBanner) + "Congratulations: Your result passed this test!\n");
+}
+
+TEST(Run, LostStandardOutputStillEndsWithStatusZero) {
+  std::signal(SIGPIPE, SIG_IGN);
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ::close(ends[0]);
+  Console console{ends[1]};
+  const char* arguments[] = {"checker", "/nonexistent/input", "/nonexistent/output"};
+  EXPECT_EQ(run_checker(3, arguments, console), 0);
+  EXPECT_TRUE(console.lost);
+  ::close(ends[1]);
+}
+
+}  // namespace

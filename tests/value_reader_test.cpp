@@ -1,0 +1,156 @@
+// The value-file reader: bytes in, values and ending out, with block boundaries everywhere.
+#include "value_reader.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+ByteSource memory_bytes(std::string_view bytes, int fail_with = 0) {
+  return [bytes, fail_with](char* into, std::size_t capacity) mutable -> std::ptrdiff_t {
+    if (bytes.empty() && fail_with != 0) {
+      errno = fail_with;
+      return -1;
+    }
+    const std::size_t size = std::min(capacity, bytes.size());
+    std::memcpy(into, bytes.data(), size);
+    bytes.remove_prefix(size);
+    return static_cast<std::ptrdiff_t>(size);
+  };
+}
+
+struct Row {
+  std::string bytes;
+  std::vector<std::int32_t> values;
+  ReadEnd end = ReadEnd::end_of_file;
+  std::uint64_t line = 0;  // for a malformed value
+  std::string text;
+  bool text_cut = false;
+
+  Row(std::string bytes_, std::vector<std::int32_t> values_)
+      : bytes(std::move(bytes_)), values(std::move(values_)) {}
+};
+
+Row malformed(std::string bytes, std::vector<std::int32_t> values, std::uint64_t line,
+              std::string text, bool text_cut = false) {
+  Row row(std::move(bytes), std::move(values));
+  row.end = ReadEnd::malformed_value;
+  row.line = line;
+  row.text = std::move(text);
+  row.text_cut = text_cut;
+  return row;
+}
+
+// Reads every row with every block size from 1 byte to the whole row, so that each token and
+// each number is split at every possible place.
+void expect_rows(const std::vector<Row>& rows) {
+  for (const Row& row : rows) {
+    for (std::size_t block_size = 1; block_size <= row.bytes.size() + 1; ++block_size) {
+      SCOPED_TRACE("bytes \"" + row.bytes + "\", block size " + std::to_string(block_size));
+      ValueList values;
+      const ReadResult result =
+          read_value_file(memory_bytes(row.bytes), values, SIZE_MAX, block_size);
+      EXPECT_EQ(std::vector<std::int32_t>(values.begin(), values.end()), row.values);
+      EXPECT_EQ(result.end, row.end);
+      EXPECT_EQ(result.line, row.line);
+      EXPECT_EQ(result.text, row.text);
+      EXPECT_EQ(result.text_cut, row.text_cut);
+    }
+  }
+}
+
+TEST(ValueReader, SignsAndRangeBounds) {
+  expect_rows({
+      {"a 2147483647\n", {2147483647}},
+      {"a -2147483648\n", {-2147483647 - 1}},
+      {"a -0 b +0 c 007 d +15 e -15\n", {0, 0, 7, 15, -15}},
+      {"a 0000000000000000000012\n", {12}},
+      {"a -00000000000000000002147483648", {-2147483647 - 1}},
+      {"1 2", {2}},
+      malformed("a 2147483648\n", {}, 1, "2147483648"),
+      malformed("a -2147483649 b 1\n", {}, 1, "-2147483649"),
+      malformed("a 1 b 99999999999999999999", {1}, 1, "99999999999999999999"),
+  });
+}
+
+TEST(ValueReader, ValuesGluedToTheNextToken) {
+  expect_rows({
+      {"a 12abc 5\n", {12, 5}},  // abc is the next label
+      {"a 1.5 2\n", {1, 2}},     // .5 is the next label
+      {"a 0x1A 3\n", {0, 3}},
+      {"a 12-3 4", {12, 4}},
+      {"a 1#note\nb 2\n", {1, 2}},  // #note starts a comment
+  });
+}
+
+TEST(ValueReader, CommentsAndLineEnds) {
+  expect_rows({
+      {"# only\n#comments", {}},
+      {"a 1 # the rest 7 8\nb 2\n", {1, 2}},
+      {"#\nb 2\n", {2}},
+      {"#abc 5\nb 2", {2}},
+      {"a#b 3\n", {3}},
+      {"a 1\r\nb 2\r\n# c\r\nc 3\r\n", {1, 2, 3}},
+      {"a 1\r# no line end, so this runs to the end\rb 2\r", {1}},
+      {"a\t1\vb\f2\r\n", {1, 2}},
+      {"a\n1\n\nb\n\n2", {1, 2}},
+      {"a 1 b 2 c 3\n", {1, 2, 3}},
+      {std::string("a\0b 1\n\x80\xff 2\n", 12), {1, 2}},
+      malformed("a\n#\nb 2\n", {}, 2, "#"),
+      {"\xEF\xBB\xBF# 5\nb 6\n", {5, 6}},  // a byte-order mark makes "#" part of a label
+      malformed("\xEF\xBB\xBF# note\n", {}, 1, "note"),
+  });
+}
+
+TEST(ValueReader, LabelWithoutValueAddsNothing) {
+  expect_rows({
+      {"a 1\nb", {1}},
+      {"a 1\nb\n", {1}},
+      {"a 1\nb \t\r\n  ", {1}},
+      {"5 3 1\n", {3}},
+      {"x\n", {}},
+      {"", {}},
+      {" \n\t", {}},
+  });
+}
+
+TEST(ValueReader, MalformedValuesAreDescribed) {
+  const std::string long_text(40, 'x');
+  expect_rows({
+      malformed("a x\n", {}, 1, "x"),
+      malformed("a 1\nb\n\n  -\n", {1}, 4, "-"),
+      malformed("a 1\r\nb --1 c 2", {1}, 2, "--1"),
+      malformed("a +-1", {}, 1, "+-1"),
+      malformed("a +", {}, 1, "+"),
+      malformed("a 2147483648", {}, 1, "2147483648"),
+      malformed("a 12345678901x\n", {}, 1, "12345678901x"),
+      malformed("a \x01\"\\ b", {}, 1, "\x01\"\\"),
+      malformed("a " + long_text.substr(0, 32), {}, 1, long_text.substr(0, 32)),
+      malformed("a " + long_text.substr(0, 33) + "\n", {}, 1, long_text.substr(0, 32), true),
+      malformed("a -" + long_text, {}, 1, "-" + long_text.substr(0, 31), true),
+  });
+}
+
+TEST(ValueReader, StopsAtTheLimit) {
+  ValueList values;
+  const ReadResult result = read_value_file(memory_bytes("a 1 b 2 c x"), values, 2);
+  EXPECT_EQ(result.end, ReadEnd::value_limit);
+  EXPECT_EQ(std::vector<std::int32_t>(values.begin(), values.end()), (std::vector{1, 2}));
+}
+
+TEST(ValueReader, FailedReadOutranksWhatWasSeen) {
+  for (const std::string_view bytes : {"", "a 1\nb 2", "a 1\nb x"}) {
+    SCOPED_TRACE(bytes);
+    ValueList values;
+    const ReadResult result = read_value_file(memory_bytes(bytes, EIO), values, SIZE_MAX, 3);
+    EXPECT_EQ(result.end, ReadEnd::unreadable);
+    EXPECT_EQ(result.saved_errno, EIO);
+  }
+}
+
+}  // namespace
