@@ -2,9 +2,13 @@
 # builds and runs every test.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+BENCH_BUILD ?= build-bench
+# Sizes of the passing pair; the failing pair has 10^6 values, or fewer if every N is smaller.
+N ?= 1000000 10000000 50000000
+RUNS ?= 5
 CMAKE ?= cmake
 
-.PHONY: all build demo test sanitize clean
+.PHONY: all build demo test sanitize bench clean
 
 all: build
 
@@ -31,5 +35,13 @@ sanitize:
 	$(CMAKE) --build $(SANITIZE_BUILD)
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure --timeout 600
 
+# Times checker against the baseline; the pairs are generated once into $(BENCH_BUILD)/data
+# (about 4.5 GB for the largest N).
+bench:
+	$(CMAKE) -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCHECKER_BENCH=ON
+	$(CMAKE) --build $(BENCH_BUILD)
+	$(BENCH_BUILD)/bench/run_bench $(BENCH_BUILD)/checker $(BENCH_BUILD)/bench/checker_baseline \
+	  $(BENCH_BUILD)/bench/generate_pair $(BENCH_BUILD)/data $(RUNS) $(N)
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -34,18 +35,22 @@ constexpr std::string_view kProgramName = "checker";
 constexpr std::string_view kInputFile = "the input file";
 constexpr std::string_view kOutputFile = "your output file";
 
+// Reserves room for every value a regular file can hold, so the list never moves while it is
+// read: a record takes at least four bytes ("a 1" and a separator). Room that is never written
+// costs no memory. Pipes, and files beyond the cap, grow the list as they go.
+void reserve_for_file(ValueList& values, int fd) {
+  constexpr std::size_t kMostReserved = std::size_t{1} << 28;
+  struct stat status;
+  if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) return;
+  const auto bytes = static_cast<std::uint64_t>(status.st_size);
+  values.reserve(static_cast<std::size_t>(std::min<std::uint64_t>(bytes / 4 + 1, kMostReserved)));
+}
+
 int open_for_reading(const char* path) {
   for (;;) {
     const int fd = ::open(path, O_RDONLY | O_CLOEXEC);
     if (fd >= 0 || errno != EINTR) return fd;
   }
-}
-
-template <typename Number>
-void append_number(std::string& line, Number number) {
-  char digits[24];
-  const auto [end, error] = std::to_chars(digits, digits + sizeof digits, number);
-  line.append(digits, end);
 }
 
 // A line of bounded length built without the heap; the longest it holds is a position error
@@ -69,49 +74,52 @@ class ShortLine {
   std::size_t size_ = 0;
 };
 
+// Joins the pieces of a line of any length (a program name or a system text can be long).
+std::string join(std::initializer_list<std::string_view> pieces) {
+  std::string line;
+  for (const std::string_view piece : pieces)
+    line.append(piece);
+  return line;
+}
+
 void print_usage(Console& console, std::string_view program_name) {
-  std::string line = "Usage: ";
-  line += program_name;
-  line += " <input_file> <your_output_file>\n";
-  write_line(console, line);
+  write_line(console, join({"Usage: ", program_name, " <input_file> <your_output_file>\n"}));
 }
 
 void print_unreadable(Console& console, std::string_view file, int saved_errno) {
-  std::string line = "Error: Cannot read ";
-  line += file;
-  line += " (";
-  line += std::strerror(saved_errno);
-  line += ").\n";
-  write_line(console, line);
+  write_line(console,
+             join({"Error: Cannot read ", file, " (", std::strerror(saved_errno), ").\n"}));
 }
 
 // A malformed value's text as the message shows it: bytes that are not printable ASCII, and the
 // quote and backslash that would make the quoting ambiguous, are written as \xHH, so no control
 // byte from a broken file ever reaches the terminal.
-void append_shown_text(std::string& line, std::string_view text, bool cut) {
+std::string shown_text(std::string_view text, bool cut) {
   constexpr char kHex[] = "0123456789abcdef";
+  std::string shown;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x21 || byte > 0x7e || c == '"' || c == '\\') {
-      line += "\\x";
-      line += kHex[byte >> 4];
-      line += kHex[byte & 0xf];
+      const char escaped[] = {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xf]};
+      shown.append(escaped, sizeof escaped);
     } else {
-      line += c;
+      shown.push_back(c);
     }
   }
-  if (cut) line += "...";
+  if (cut) shown.append("...");
+  return shown;
 }
 
 void print_malformed_value(Console& console, std::string_view file, const ReadResult& result) {
-  std::string line = "Error: Line ";
-  append_number(line, result.line);
-  line += " of ";
-  line += file;
-  line += " should hold an integer from -2147483648 to 2147483647 but has \"";
-  append_shown_text(line, result.text, result.text_cut);
-  line += "\".\n";
-  write_line(console, line);
+  char line_number[24];
+  const auto digits_end =
+      std::to_chars(line_number, line_number + sizeof line_number, result.line).ptr;
+  write_line(
+      console,
+      join({"Error: Line ",
+            std::string_view(line_number, static_cast<std::size_t>(digits_end - line_number)),
+            " of ", file, " should hold an integer from -2147483648 to 2147483647 but has \"",
+            shown_text(result.text, result.text_cut), "\".\n"}));
 }
 
 // Writes the message for a read that ended short of the end of its file; false if it did not.
@@ -181,20 +189,20 @@ int run_checker(int argc, const char* const* argv, Console& console) {
     print_unreadable(console, kInputFile, errno);
     return 0;
   }
+  reserve_for_file(reference, input_fd);
   const ReadResult input = read_value_file(file_bytes(input_fd), reference);
   ::close(input_fd);
   if (print_read_failure(console, kInputFile, input)) return 0;
   sort_reference(reference);
 
-  // An output file that cannot be opened is judged as an empty one. Reading stops one value
-  // past the reference's size: that is already the size error, and a runaway output cannot
-  // exhaust memory.
-  ValueList output;
+  // An output file that cannot be opened is judged as an empty one.
+  OutputValues output;
   const int output_fd = open_for_reading(argv[2]);
   if (output_fd >= 0) {
-    const ReadResult result = read_value_file(file_bytes(output_fd), output, reference.size() + 1);
+    ValueReader reader = open_value_reader(file_bytes(output_fd));
+    output = read_output(reader, reference);
     ::close(output_fd);
-    if (print_read_failure(console, kOutputFile, result)) return 0;
+    if (print_read_failure(console, kOutputFile, reader.result)) return 0;
   }
   report_verdict(reference, output, console);
   return 0;

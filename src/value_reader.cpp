@@ -1,10 +1,27 @@
 // Reads value files: records of a label and a signed 32-bit value, and "#" comments.
+//
+// The general path below is the format's rules byte by byte. Most files are lines of exactly
+// `label value\n`, though, and those are decoded a window of lines at a time: first every byte
+// that may be whitespace is found, then each line is decoded on its own, so that no record
+// waits for the one before it to be scanned. Anything else on a line hands that record to the
+// general path, so both give the same values and the same ending for any bytes.
 #include "value_reader.hpp"
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <array>
+#include <bit>
 #include <cerrno>
 #include <cstring>
+
+#if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
+#include <immintrin.h>
+#define CHECKER_HAS_SIMD 1
+#define CHECKER_SIMD_TARGET __attribute__((target("avx2,bmi,bmi2")))
+#else
+#define CHECKER_HAS_SIMD 0
+#endif
 
 namespace {
 
@@ -17,38 +34,41 @@ bool is_digit(unsigned char c) {
   return static_cast<unsigned char>(c - '0') <= 9;
 }
 
-// The unread bytes of one file, refilled a block at a time. Nothing before `next` is kept: a
-// label or comment of any length is skipped in place and costs no memory.
-struct Scanner {
-  const ByteSource& source;
-  std::size_t block_size;
-  std::unique_ptr<char[]> block;
-  const char* next = nullptr;
-  const char* end = nullptr;
-  bool exhausted = false;  // the source has said it has no more bytes, or failed
-  int read_errno = 0;      // errno of the failed read, 0 if none failed
-  std::uint64_t line = 1;  // 1-based line of `*next`
+constexpr std::uint64_t kMagnitudeLimit = std::uint64_t{1} << 31;  // |-2147483648|
 
-  // Makes at least one unread byte available; false at the end of the bytes or when reading
-  // failed.
-  bool fill() {
-    if (next != end) return true;
-    if (exhausted) return false;
-    const std::ptrdiff_t got = source(block.get(), block_size);
-    if (got > 0) {
-      next = block.get();
-      end = next + got;
-      return true;
-    }
-    if (got < 0) read_errno = errno;
-    exhausted = true;
-    return false;
+// Bytes past a block's end that whole-line scanning may load (never use): a 64-byte mask load
+// starting just before the end, or a 16-byte digit load.
+constexpr std::size_t kBlockTail = 64;
+
+// Makes at least one unread byte available; false at the end of the bytes or when reading
+// failed.
+bool fill(ValueReader& in) {
+  if (in.next != in.end) return true;
+  if (in.exhausted) return false;
+  const std::ptrdiff_t got = in.source(in.block.get(), in.block_size);
+  if (got > 0) {
+    in.next = in.block.get();
+    in.end = in.next + got;
+    return true;
   }
-};
+  if (got < 0) in.read_errno = errno;
+  in.exhausted = true;
+  return false;
+}
+
+// ---- The general path ----
+
+// Applies the sign and the range to a value's digits, converted to `magnitude`.
+bool signed_value(bool negative, std::uint64_t magnitude, std::int32_t& value) {
+  if (magnitude > kMagnitudeLimit - (negative ? 0 : 1)) return false;
+  value =
+      negative ? static_cast<std::int32_t>(0 - magnitude) : static_cast<std::int32_t>(magnitude);
+  return true;
+}
 
 // Skips whitespace, counting line ends; false when the bytes ran out first.
-bool skip_whitespace(Scanner& in) {
-  while (in.fill()) {
+bool skip_whitespace(ValueReader& in) {
+  while (fill(in)) {
     for (; in.next != in.end; ++in.next) {
       const auto c = static_cast<unsigned char>(*in.next);
       if (!is_space(c)) return true;
@@ -59,8 +79,9 @@ bool skip_whitespace(Scanner& in) {
 }
 
 // Skips the rest of a token; false when the bytes ran out before the whitespace that ends it.
-bool skip_token(Scanner& in) {
-  while (in.fill()) {
+// A label is skipped in place, never copied, so one of any length costs no memory.
+bool skip_token(ValueReader& in) {
+  while (fill(in)) {
     for (; in.next != in.end; ++in.next) {
       if (is_space(static_cast<unsigned char>(*in.next))) return true;
     }
@@ -69,8 +90,8 @@ bool skip_token(Scanner& in) {
 }
 
 // Discards the rest of the line, its newline included, or up to the end of the bytes.
-void skip_line(Scanner& in) {
-  while (in.fill()) {
+void skip_line(ValueReader& in) {
+  while (fill(in)) {
     const auto size = static_cast<std::size_t>(in.end - in.next);
     if (const void* newline = std::memchr(in.next, '\n', size)) {
       in.next = static_cast<const char*>(newline) + 1;
@@ -92,10 +113,9 @@ struct TextStart {
 };
 
 // Reads one value at `in.next`, which is not whitespace: an optional sign, then decimal digits,
-// stopping before the first byte that cannot continue the number. A malformed value is
-// described in `result` and false returned.
-bool read_value(Scanner& in, std::int32_t& value, ReadResult& result) {
-  constexpr std::uint64_t kMagnitudeLimit = std::uint64_t{1} << 31;  // |-2147483648|
+// stopping before the first byte that cannot continue the number. A malformed value ends the
+// reading, described in `in.result`, and false is returned.
+bool read_value(ValueReader& in, std::int32_t& value) {
   const std::uint64_t start_line = in.line;
   TextStart text;
   bool negative = false;
@@ -105,29 +125,214 @@ bool read_value(Scanner& in, std::int32_t& value, ReadResult& result) {
   }
   bool any_digit = false;
   std::uint64_t magnitude = 0;  // stops growing past the limit, so any run of digits fits
-  while (in.fill() && is_digit(static_cast<unsigned char>(*in.next))) {
+  while (fill(in) && is_digit(static_cast<unsigned char>(*in.next))) {
     any_digit = true;
     if (magnitude <= kMagnitudeLimit) magnitude = magnitude * 10 + unsigned(*in.next - '0');
     text.add(*in.next++);
   }
-  if (any_digit && magnitude <= kMagnitudeLimit - (negative ? 0 : 1)) {
-    value =
-        negative ? static_cast<std::int32_t>(0 - magnitude) : static_cast<std::int32_t>(magnitude);
-    return true;
-  }
+  if (any_digit && signed_value(negative, magnitude, value)) return true;
   // The message shows the whole token from where the value starts, not just what was parsed.
-  while (text.size <= kShownTextBytes && in.fill() &&
+  while (text.size <= kShownTextBytes && fill(in) &&
          !is_space(static_cast<unsigned char>(*in.next))) {
     text.add(*in.next++);
   }
-  result.end = ReadEnd::malformed_value;
-  result.line = start_line;
-  result.text_cut = text.size > kShownTextBytes;
-  result.text.assign(text.bytes, result.text_cut ? kShownTextBytes : text.size);
+  in.ended = true;
+  in.result.end = ReadEnd::malformed_value;
+  in.result.line = start_line;
+  in.result.text_cut = text.size > kShownTextBytes;
+  in.result.text.assign(text.bytes, in.result.text_cut ? kShownTextBytes : text.size);
   return false;
 }
 
+// Reads from `in.next`, the first byte of a token where a label is expected, up to and
+// including the next value. Returns false when the token was a comment, or when reading ended.
+bool read_record(ValueReader& in, std::int32_t& value) {
+  if (*in.next == '#') {
+    skip_line(in);
+    return false;
+  }
+  // A label with nothing but whitespace after it, up to the end, has no value and adds none.
+  if (!skip_token(in) || !skip_whitespace(in)) {
+    in.ended = true;
+    return false;
+  }
+  return read_value(in, value);
+}
+
+// ---- Whole lines ----
+
+// Lines are decoded a window at a time, so that the offsets of its marks stay in L1. A run of
+// whole lines starts with a small window, so that a record of another kind costs little before
+// it is handed over, and doubles it up to this size.
+constexpr std::size_t kWindow = 4096;
+
+// Decodes the records from `in.next`, a token start, for as long as they are whole lines of
+// exactly a label, one space, a value of at most ten digits after an optional sign, and a
+// newline, all within the current block. `Lines` finds the marks, the bytes up to 0x20 (all
+// whitespace, and the control bytes that a line of this kind never holds), and converts digits.
+// Returns how many values it stored; it stops at the first record of any other kind, which the
+// general path then reads.
+template <class Lines>
+[[gnu::always_inline]] inline std::size_t read_whole_lines(ValueReader& in, std::int32_t* out,
+                                                           std::size_t capacity) {
+  std::uint32_t marks[kWindow + 64];  // offsets from the window's start
+  const char* record = in.next;
+  std::size_t count = 0;
+  std::size_t window_size = 64;
+  while (count < capacity) {
+    const char* const window = record;
+    const auto size = std::min<std::size_t>(window_size, static_cast<std::size_t>(in.end - window));
+    const std::size_t found = Lines::find_marks(window, size, marks);
+    std::size_t mark = 0;
+    for (; mark + 1 < found && count < capacity; mark += 2) {
+      const char* const space = window + marks[mark];
+      const char* const newline = window + marks[mark + 1];
+      const char* digits = space + 1;
+      const bool negative = *digits == '-';
+      digits += negative || *digits == '+';
+      const std::ptrdiff_t digit_count = newline - digits;
+      std::uint64_t magnitude;
+      if (!((*space == ' ') & (*newline == '\n') & (space != record) & (*record != '#') &
+            (digit_count >= 1) & (digit_count <= 10)) ||
+          !Lines::digits_value(digits, static_cast<std::size_t>(digit_count), magnitude) ||
+          !signed_value(negative, magnitude, out[count])) {
+        in.line += count;
+        in.next = record;
+        return count;
+      }
+      ++count;
+      record = newline + 1;
+    }
+    // No whole line in the window: try a larger one, unless the block or the window size is
+    // used up (a line longer than a window is left to the general path).
+    if (mark == 0 && (size < window_size || window_size == kWindow)) break;
+    window_size = std::min(2 * window_size, kWindow);
+  }
+  in.line += count;
+  in.next = record;
+  return count;
+}
+
+// Finds marks eight bytes at a time without vector instructions.
+struct ScalarLines {
+  static std::size_t find_marks(const char* text, std::size_t size, std::uint32_t* marks) {
+    constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7f, kHigh = 0x8080808080808080;
+    std::size_t found = 0;
+    for (std::size_t base = 0; base < size; base += 8) {
+      std::uint64_t word;
+      std::memcpy(&word, text + base, 8);
+      // Bit 7 of a byte is set when the byte is at most 0x20: adding 0x5f to its low seven bits
+      // carries into bit 7 exactly when they exceed 0x20, and never into the next byte.
+      std::uint64_t bits = ~(((word & kLow7) + 0x5f5f5f5f5f5f5f5f) | word) & kHigh;
+      if (size - base < 8) bits &= (std::uint64_t{1} << (8 * (size - base))) - 1;
+      for (; bits != 0; bits &= bits - 1) {
+        marks[found++] =
+            static_cast<std::uint32_t>(base + static_cast<unsigned>(std::countr_zero(bits)) / 8);
+      }
+    }
+    return found;
+  }
+
+  static bool digits_value(const char* digits, std::size_t count, std::uint64_t& magnitude) {
+    magnitude = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      const auto digit = static_cast<unsigned char>(digits[i] - '0');
+      if (digit > 9) return false;
+      magnitude = magnitude * 10 + digit;
+    }
+    return true;
+  }
+};
+
+std::size_t read_whole_lines_scalar(ValueReader& in, std::int32_t* out, std::size_t capacity) {
+  return read_whole_lines<ScalarLines>(in, out, capacity);
+}
+
+#if CHECKER_HAS_SIMD
+// Finds marks 64 bytes at a time and converts up to ten digits at once, with AVX2.
+struct SimdLines {
+  CHECKER_SIMD_TARGET static std::uint64_t mark_bits(const char* text) {
+    const __m256i limit = _mm256_set1_epi8(0x20);
+    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
+    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + 32));
+    const auto low_bits = static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(low, limit), low)));
+    const auto high_bits = static_cast<std::uint32_t>(
+        _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(high, limit), high)));
+    return low_bits | std::uint64_t{high_bits} << 32;
+  }
+
+  CHECKER_SIMD_TARGET static std::size_t find_marks(const char* text, std::size_t size,
+                                                    std::uint32_t* marks) {
+    std::size_t found = 0;
+    for (std::size_t base = 0; base < size; base += 64) {
+      std::uint64_t bits = mark_bits(text + base);
+      if (size - base < 64) bits = _bzhi_u64(bits, static_cast<unsigned>(size - base));
+      // Eight offsets are written whether or not there are so many, without a branch: a line
+      // of the usual kind has two marks, so 64 bytes rarely hold more than eight.
+      const auto count = static_cast<std::size_t>(_mm_popcnt_u64(bits));
+      const auto offset = static_cast<std::uint32_t>(base);
+      for (std::size_t i = 0; i < 8; ++i) {
+        marks[found + i] = offset + static_cast<std::uint32_t>(_tzcnt_u64(bits));
+        bits = _blsr_u64(bits);
+      }
+      for (std::size_t i = 8; bits != 0; ++i) {
+        marks[found + i] = offset + static_cast<std::uint32_t>(_tzcnt_u64(bits));
+        bits = _blsr_u64(bits);
+      }
+      found += count;
+    }
+    return found;
+  }
+
+  CHECKER_SIMD_TARGET static bool digits_value(const char* digits, std::size_t count,
+                                               std::uint64_t& magnitude) {
+    // For each count, the shuffle that moves that many digits to the end of 16 bytes and
+    // zeroes the bytes before them.
+    alignas(16) static constexpr auto kAlign = [] {
+      std::array<std::array<std::int8_t, 16>, 11> table{};
+      for (std::size_t n = 0; n <= 10; ++n) {
+        for (std::size_t i = 0; i < 16; ++i) {
+          table[n][i] = i < 16 - n ? std::int8_t{-128} : static_cast<std::int8_t>(i - (16 - n));
+        }
+      }
+      return table;
+    }();
+    const __m128i values =
+        _mm_sub_epi8(_mm_loadu_si128(reinterpret_cast<const __m128i*>(digits)), _mm_set1_epi8('0'));
+    const auto digit_bits = static_cast<unsigned>(
+        _mm_movemask_epi8(_mm_cmpeq_epi8(_mm_min_epu8(values, _mm_set1_epi8(9)), values)));
+    const unsigned wanted = (1u << count) - 1;
+    if ((digit_bits & wanted) != wanted) return false;
+    const __m128i aligned = _mm_shuffle_epi8(
+        values, _mm_load_si128(reinterpret_cast<const __m128i*>(kAlign[count].data())));
+    // Pairs of digits, then groups of four, then of eight: 16 decimal digits in two halves.
+    const __m128i pairs = _mm_maddubs_epi16(aligned, _mm_set1_epi16(0x010a));
+    const __m128i fours = _mm_madd_epi16(pairs, _mm_set1_epi32(0x00010064));
+    const __m128i eights =
+        _mm_madd_epi16(_mm_packus_epi32(fours, fours), _mm_set1_epi32(0x00012710));
+    magnitude = std::uint64_t(static_cast<std::uint32_t>(_mm_cvtsi128_si32(eights))) * 100000000 +
+                static_cast<std::uint32_t>(_mm_extract_epi32(eights, 1));
+    return true;
+  }
+};
+
+CHECKER_SIMD_TARGET std::size_t read_whole_lines_simd(ValueReader& in, std::int32_t* out,
+                                                      std::size_t capacity) {
+  return read_whole_lines<SimdLines>(in, out, capacity);
+}
+#endif
+
 }  // namespace
+
+bool simd_supported() {
+#if CHECKER_HAS_SIMD
+  return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
+         __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
+#else
+  return false;
+#endif
+}
 
 ByteSource file_bytes(int fd) {
   return [fd](char* into, std::size_t capacity) -> std::ptrdiff_t {
@@ -138,34 +343,66 @@ ByteSource file_bytes(int fd) {
   };
 }
 
-ReadResult read_value_file(const ByteSource& source, ValueList& values, std::size_t limit,
-                           std::size_t block_size) {
-  Scanner in{source, block_size, std::make_unique<char[]>(block_size)};
-  ReadResult result;
+ValueReader open_value_reader(ByteSource source, ReadOptions options) {
+  ScanPath path = options.path;
+  if (path == ScanPath::fastest) path = simd_supported() ? ScanPath::simd : ScanPath::scalar;
+  if (path == ScanPath::simd && !simd_supported()) path = ScanPath::scalar;
+  ValueReader reader;
+  reader.source = std::move(source);
+  reader.block_size = options.block_size;
+  reader.path = path;
+  reader.block = std::make_unique<char[]>(options.block_size + kBlockTail);
+  return reader;
+}
+
+std::size_t read_values(ValueReader& in, std::int32_t* out, std::size_t capacity) {
   std::size_t count = 0;
-  for (;;) {
-    if (count == limit) {
-      result.end = ReadEnd::value_limit;
+  while (!in.ended && count < capacity) {
+    // A label is expected here. A token that starts with "#" is a comment instead.
+    if (!skip_whitespace(in)) {
+      in.ended = true;
       break;
     }
-    // A label is expected here. A token that starts with "#" is a comment instead.
-    if (!skip_whitespace(in)) break;
-    if (*in.next == '#') {
-      skip_line(in);
+    std::size_t lines = 0;
+    switch (in.path) {
+#if CHECKER_HAS_SIMD
+      case ScanPath::simd:
+        lines = read_whole_lines_simd(in, out + count, capacity - count);
+        break;
+#endif
+      case ScanPath::scalar:
+        lines = read_whole_lines_scalar(in, out + count, capacity - count);
+        break;
+      default:
+        break;
+    }
+    if (lines > 0) {
+      count += lines;
       continue;
     }
-    // A label with nothing but whitespace after it, up to the end, has no value and adds none.
-    if (!skip_token(in) || !skip_whitespace(in)) break;
-    std::int32_t value;
-    if (!read_value(in, value, result)) break;
-    values.push_back(value);
-    ++count;
+    if (read_record(in, out[count])) ++count;
   }
   // A failed read cuts the file short wherever it happened, so it outranks what was seen.
-  if (in.read_errno != 0) {
-    result = ReadResult{};
-    result.end = ReadEnd::unreadable;
-    result.saved_errno = in.read_errno;
+  if (in.ended && in.read_errno != 0) {
+    in.result = ReadResult{};
+    in.result.end = ReadEnd::unreadable;
+    in.result.saved_errno = in.read_errno;
   }
-  return result;
+  return count;
+}
+
+ReadResult read_value_file(ByteSource source, ValueList& values, std::size_t limit,
+                           ReadOptions options) {
+  ValueReader reader = open_value_reader(std::move(source), options);
+  // Values are decoded straight into the list's spare room, grown as a vector grows.
+  constexpr std::size_t kLeastRoom = 4096;
+  while (values.size() < limit && !reader.ended) {
+    const std::size_t size = values.size();
+    if (values.capacity() - size < kLeastRoom)
+      values.reserve(std::max(2 * size, size + kLeastRoom));
+    values.resize(std::min(values.capacity(), size + (limit - size)));
+    values.resize(size + read_values(reader, values.data() + size, values.size() - size));
+  }
+  if (!reader.ended) reader.result.end = ReadEnd::value_limit;
+  return reader.result;
 }

@@ -39,9 +39,48 @@ using ByteSource = std::function<std::ptrdiff_t(char* into, std::size_t capacity
 // Reads the open file `fd` with read(2), retrying interrupted calls; works on pipes and FIFOs.
 ByteSource file_bytes(int fd);
 
+// How the reader finds records. Every path gives the same values and the same ending.
+enum class ScanPath {
+  fastest,  // simd where the processor has it, else scalar
+  simd,     // whole lines at a time, their ends found with AVX2; only where the processor has it
+  scalar,   // whole lines at a time, their ends found eight bytes at a time
+  general,  // byte by byte: the plain rules of the format, and where the others hand over
+};
+
+// Whether this processor runs ScanPath::simd.
+bool simd_supported();
+
+struct ReadOptions {
+  std::size_t block_size = kBlockSize;
+  ScanPath path = ScanPath::fastest;
+};
+
+// The state of one read of a value file between calls of read_values: the unread bytes of the
+// current block, the line they are on, and how reading ended once it has.
+struct ValueReader {
+  ByteSource source;
+  std::size_t block_size = kBlockSize;
+  ScanPath path = ScanPath::general;
+  std::unique_ptr<char[]> block;  // block_size bytes and a tail that whole-line scanning may read
+  const char* next = nullptr;
+  const char* end = nullptr;
+  bool exhausted = false;  // the source has said it has no more bytes, or failed
+  int read_errno = 0;      // errno of the failed read, 0 if none failed
+  std::uint64_t line = 1;  // 1-based line of `*next`
+  bool ended = false;
+  ReadResult result;  // how reading ended, once `ended`
+};
+
+ValueReader open_value_reader(ByteSource source, ReadOptions options = {});
+
+// Decodes the next values, up to `capacity` of them, into `out` in file order and returns how
+// many. Returns fewer only when reading has ended: at the end of the file, at a malformed value
+// or at a failed read, as `reader.result` then says.
+std::size_t read_values(ValueReader& reader, std::int32_t* out, std::size_t capacity);
+
 // Reads the value file behind `source` and appends its values to `values` in file order. Stops
 // after `limit` values with ReadEnd::value_limit, and at the first malformed value or failed
 // read with that ending; values read before a malformed value stay in the list.
-ReadResult read_value_file(const ByteSource& source, ValueList& values,
+ReadResult read_value_file(ByteSource source, ValueList& values,
                            std::size_t limit = std::numeric_limits<std::size_t>::max(),
-                           std::size_t block_size = kBlockSize);
+                           ReadOptions options = {});

@@ -46,20 +46,29 @@ Row malformed(std::string bytes, std::vector<std::int32_t> values, std::uint64_t
   return row;
 }
 
-// Reads every row with every block size from 1 byte to the whole row, so that each token and
-// each number is split at every possible place.
+std::vector<ScanPath> paths() {
+  std::vector<ScanPath> all{ScanPath::general, ScanPath::scalar};
+  if (simd_supported()) all.push_back(ScanPath::simd);
+  return all;
+}
+
+// Reads every row on every scan path with every block size from 1 byte to the whole row, so
+// that each token and each number is split at every possible place.
 void expect_rows(const std::vector<Row>& rows) {
   for (const Row& row : rows) {
-    for (std::size_t block_size = 1; block_size <= row.bytes.size() + 1; ++block_size) {
-      SCOPED_TRACE("bytes \"" + row.bytes + "\", block size " + std::to_string(block_size));
-      ValueList values;
-      const ReadResult result =
-          read_value_file(memory_bytes(row.bytes), values, SIZE_MAX, block_size);
-      EXPECT_EQ(std::vector<std::int32_t>(values.begin(), values.end()), row.values);
-      EXPECT_EQ(result.end, row.end);
-      EXPECT_EQ(result.line, row.line);
-      EXPECT_EQ(result.text, row.text);
-      EXPECT_EQ(result.text_cut, row.text_cut);
+    for (const ScanPath path : paths()) {
+      for (std::size_t block_size = 1; block_size <= row.bytes.size() + 1; ++block_size) {
+        SCOPED_TRACE("bytes \"" + row.bytes + "\", path " + std::to_string(int(path)) +
+                     ", block size " + std::to_string(block_size));
+        ValueList values;
+        const ReadResult result =
+            read_value_file(memory_bytes(row.bytes), values, SIZE_MAX, {block_size, path});
+        EXPECT_EQ(std::vector<std::int32_t>(values.begin(), values.end()), row.values);
+        EXPECT_EQ(result.end, row.end);
+        EXPECT_EQ(result.line, row.line);
+        EXPECT_EQ(result.text, row.text);
+        EXPECT_EQ(result.text_cut, row.text_cut);
+      }
     }
   }
 }
@@ -147,7 +156,8 @@ TEST(ValueReader, FailedReadOutranksWhatWasSeen) {
   for (const std::string_view bytes : {"", "a 1\nb 2", "a 1\nb x"}) {
     SCOPED_TRACE(bytes);
     ValueList values;
-    const ReadResult result = read_value_file(memory_bytes(bytes, EIO), values, SIZE_MAX, 3);
+    const ReadResult result =
+        read_value_file(memory_bytes(bytes, EIO), values, SIZE_MAX, {3, ScanPath::general});
     EXPECT_EQ(result.end, ReadEnd::unreadable);
     EXPECT_EQ(result.saved_errno, EIO);
   }

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <climits>
+#include <cstring>
+#include <random>
 
 #include "captured_output.hpp"
 
@@ -13,10 +16,34 @@ constexpr const char* kPass = "Congratulations: Your result passed this test!\n"
 constexpr const char* kSizeError =
     "Error: The size of your output is different from the size of the input.\n";
 
+// An output held whole, as the verdict accepts it: kept from position 0 on.
+OutputValues whole(const ValueList& values) {
+  return {values.size(), 0, values};
+}
+
 TEST(Verdict, SortsBySignedValueKeepingEveryCopy) {
   ValueList reference{5, -1, INT_MAX, 0, INT_MIN, -1, 7, 5};
   sort_reference(reference);
   EXPECT_EQ(reference, (ValueList{INT_MIN, -1, -1, 0, 5, 5, 7, INT_MAX}));
+}
+
+TEST(Verdict, RadixSortAgreesWithAComparisonSort) {
+  // Sizes on both sides of where the radix sort takes over, ranges that leave whole digits
+  // constant, and an odd start address for the scratch lines.
+  std::mt19937 random(7);
+  for (const std::size_t size : {4095u, 4096u, 5000u, 100000u}) {
+    for (const std::uint32_t range : {0u, 1000u, 70000u, 0xffffffffu}) {
+      SCOPED_TRACE(std::to_string(size) + " values below " + std::to_string(range));
+      ValueList reference(size);
+      for (auto& value : reference) {
+        value = static_cast<std::int32_t>(range == 0 ? 0 : random() % range) - 500;
+      }
+      ValueList expected = reference;
+      std::sort(expected.begin(), expected.end());
+      sort_reference(reference);
+      EXPECT_EQ(reference, expected);
+    }
+  }
 }
 
 TEST(Verdict, WritesExactLines) {
@@ -42,7 +69,7 @@ TEST(Verdict, WritesExactLines) {
   };
   for (const Row& row : rows) {
     CapturedOutput out;
-    report_verdict(row.reference, row.output, out.console);
+    report_verdict(row.reference, whole(row.output), out.console);
     EXPECT_EQ(out.text(), row.lines);
   }
 }
@@ -54,12 +81,41 @@ TEST(Verdict, WritesEveryDifferingPositionInOrder) {
     output[static_cast<std::size_t>(i)] = 999 - i;
   }
   CapturedOutput out;
-  report_verdict(reference, output, out.console);
+  report_verdict(reference, whole(output), out.console);
   const std::string text = out.text();
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1000);
   EXPECT_EQ(
       text.rfind("Error: Data index 999 should be 999 but get 0 !\n"),
       text.size() - std::string_view("Error: Data index 999 should be 999 but get 0 !\n").size());
+}
+
+TEST(Verdict, OutputIsKeptOnlyFromItsFirstDifference) {
+  const ValueList reference{1, 2, 3, 4};
+  struct Row {
+    std::string bytes;
+    std::uint64_t size, first_difference;
+    ValueList kept;
+  };
+  const Row rows[] = {
+      {"a 1 b 2 c 3 d 4", 4, 4, {}},
+      {"a 1 b 2 c 9 d 4", 4, 2, {9, 4}},
+      {"a 1 b 2", 2, 2, {}},
+      {"a 1 b 2 c 3 d 4 e 5 f 6 g 7", 5, 4, {5}},  // stops one past the reference's size
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.bytes);
+    std::string_view rest = row.bytes;
+    ValueReader reader = open_value_reader([&rest](char* into, std::size_t capacity) {
+      const std::size_t size = std::min(capacity, rest.size());
+      std::memcpy(into, rest.data(), size);
+      rest.remove_prefix(size);
+      return static_cast<std::ptrdiff_t>(size);
+    });
+    const OutputValues output = read_output(reader, reference);
+    EXPECT_EQ(output.size, row.size);
+    EXPECT_EQ(output.first_difference, row.first_difference);
+    EXPECT_EQ(output.from_first_difference, row.kept);
+  }
 }
 
 }  // namespace
