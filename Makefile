@@ -7,13 +7,16 @@ BENCH_BUILD ?= build-bench
 N ?= 1000000 10000000 50000000
 RUNS ?= 5
 CMAKE ?= cmake
+# clang builds the scanner about a tenth faster; any C++20 compiler works.
+COMPILER ?= $(shell command -v clang++ 2>/dev/null || echo c++)
+CONFIGURE = $(CMAKE) -G Ninja -DCMAKE_CXX_COMPILER=$(COMPILER)
 
 .PHONY: all build demo test sanitize bench clean
 
 all: build
 
 build:
-	$(CMAKE) -S . -B $(BUILD) -G Ninja
+	$(CONFIGURE) -S . -B $(BUILD)
 	$(CMAKE) --build $(BUILD)
 
 demo: build
@@ -24,13 +27,14 @@ demo: build
 	done
 
 test:
-	$(CMAKE) -S . -B $(BUILD) -G Ninja -DCHECKER_TESTS=ON -DCHECKER_WERROR=ON
+	$(CONFIGURE) -S . -B $(BUILD) -DCHECKER_TESTS=ON -DCHECKER_WERROR=ON
 	$(CMAKE) --build $(BUILD)
 	ctest --test-dir $(BUILD) --output-on-failure --timeout 300
 
-# The whole test suite again under AddressSanitizer and UndefinedBehaviorSanitizer.
+# The whole test suite again under AddressSanitizer and UndefinedBehaviorSanitizer, built by
+# g++ so that both compilers see every test.
 sanitize:
-	$(CMAKE) -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCHECKER_TESTS=ON \
+	$(CMAKE) -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Debug -DCHECKER_TESTS=ON \
 	  -DCHECKER_WERROR=ON -DCHECKER_SANITIZE=ON
 	$(CMAKE) --build $(SANITIZE_BUILD)
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure --timeout 600
@@ -38,7 +42,7 @@ sanitize:
 # Times checker against the baseline; the pairs are generated once into $(BENCH_BUILD)/data
 # (about 4.5 GB for the largest N).
 bench:
-	$(CMAKE) -S . -B $(BENCH_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DCHECKER_BENCH=ON
+	$(CONFIGURE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCHECKER_BENCH=ON
 	$(CMAKE) --build $(BENCH_BUILD)
 	$(BENCH_BUILD)/bench/run_bench $(BENCH_BUILD)/checker $(BENCH_BUILD)/bench/checker_baseline \
 	  $(BENCH_BUILD)/bench/generate_pair $(BENCH_BUILD)/data $(RUNS) $(N)

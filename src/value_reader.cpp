@@ -59,10 +59,11 @@ bool fill(ValueReader& in) {
 // ---- The general path ----
 
 // Applies the sign and the range to a value's digits, converted to `magnitude`.
+// Written without branches: the sign of random values is a branch no processor can predict.
 bool signed_value(bool negative, std::uint64_t magnitude, std::int32_t& value) {
-  if (magnitude > kMagnitudeLimit - (negative ? 0 : 1)) return false;
-  value =
-      negative ? static_cast<std::int32_t>(0 - magnitude) : static_cast<std::int32_t>(magnitude);
+  if (magnitude > kMagnitudeLimit - 1 + negative) return false;
+  const std::uint32_t sign_mask = 0u - static_cast<std::uint32_t>(negative);
+  value = static_cast<std::int32_t>((static_cast<std::uint32_t>(magnitude) ^ sign_mask) - sign_mask);
   return true;
 }
 

@@ -133,6 +133,8 @@ OutputValues read_output(ValueReader& reader, const ValueList& reference) {
           chunk.begin());
       differs = kept_from < read;
       output.first_difference = position + kept_from;
+      // At most the rest of the reference and one more value follow: room for exactly that.
+      if (differs) output.from_first_difference.reserve(limit - output.first_difference);
     }
     output.from_first_difference.insert(output.from_first_difference.end(),
                                         chunk.begin() + static_cast<std::ptrdiff_t>(kept_from),

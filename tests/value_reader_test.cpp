@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -160,6 +161,73 @@ TEST(ValueReader, FailedReadOutranksWhatWasSeen) {
         read_value_file(memory_bytes(bytes, EIO), values, SIZE_MAX, {3, ScanPath::general});
     EXPECT_EQ(result.end, ReadEnd::unreadable);
     EXPECT_EQ(result.saved_errno, EIO);
+  }
+}
+
+// Random files that mix the usual lines with every kind of unusual piece, long labels and lines
+// longer than a scanning window among them: every path, with block boundaries falling anywhere,
+// must give the values and the ending that the general path gives.
+TEST(ValueReader, EveryPathAgreesWithTheGeneralPath) {
+  const std::vector<std::string> pieces = {" ",
+                                           "\n",
+                                           "\r\n",
+                                           "\t",
+                                           "\v",
+                                           "\f",
+                                           "\r",
+                                           "#",
+                                           "# note 1 2\n",
+                                           "-",
+                                           "+",
+                                           "--1",
+                                           "0",
+                                           "000000000000000000017",
+                                           "2147483647",
+                                           "2147483648",
+                                           "-2147483648",
+                                           "-2147483649",
+                                           "x",
+                                           "12abc",
+                                           "1.5",
+                                           std::string(1, '\0'),
+                                           "\x01",
+                                           "\x7f\xff",
+                                           "a b c\n",
+                                           "\n\n"};
+  std::mt19937 random(2026);
+  for (int file = 0; file < 400; ++file) {
+    std::string bytes;
+    const auto records = random() % 300;
+    const unsigned oddity = 1 + random() % 40;  // from every record unusual to almost none
+    for (unsigned record = 0; record < records; ++record) {
+      if (random() % oddity == 0) {
+        bytes += pieces[random() % pieces.size()];
+        continue;
+      }
+      const std::size_t label_size = random() % 50 == 0 ? 5000 : 1 + random() % 12;
+      bytes.append(label_size, static_cast<char>('a' + random() % 26));
+      bytes += ' ';
+      bytes += std::to_string(static_cast<std::int32_t>(random()) >> (random() % 32));
+      bytes += '\n';
+    }
+    ValueList expected_values;
+    const ReadResult expected = read_value_file(memory_bytes(bytes), expected_values, SIZE_MAX,
+                                                {bytes.size() + 1, ScanPath::general});
+    for (const ScanPath path : paths()) {
+      for (const std::size_t block_size :
+           {1u, 2u, 3u, 7u, 63u, 64u, 65u, 100u, 4096u, 4097u, 65536u}) {
+        SCOPED_TRACE("file " + std::to_string(file) + ", path " + std::to_string(int(path)) +
+                     ", block size " + std::to_string(block_size));
+        ValueList values;
+        const ReadResult result =
+            read_value_file(memory_bytes(bytes), values, SIZE_MAX, {block_size, path});
+        ASSERT_EQ(values, expected_values);
+        ASSERT_EQ(result.end, expected.end);
+        ASSERT_EQ(result.line, expected.line);
+        ASSERT_EQ(result.text, expected.text);
+        ASSERT_EQ(result.text_cut, expected.text_cut);
+      }
+    }
   }
 }
 
