@@ -3,6 +3,8 @@
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 BENCH_BUILD ?= build-bench
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 300
 # Sizes of the passing pair; the failing pair has 10^6 values, or fewer if every N is smaller.
 N ?= 1000000 10000000 50000000
 RUNS ?= 5
@@ -11,7 +13,7 @@ CMAKE ?= cmake
 COMPILER ?= $(shell command -v clang++ 2>/dev/null || echo c++)
 CONFIGURE = $(CMAKE) -G Ninja -DCMAKE_CXX_COMPILER=$(COMPILER)
 
-.PHONY: all build demo test sanitize bench clean
+.PHONY: all build demo test sanitize bench fuzz clean
 
 all: build
 
@@ -47,5 +49,17 @@ bench:
 	$(BENCH_BUILD)/bench/run_bench $(BENCH_BUILD)/checker $(BENCH_BUILD)/bench/checker_baseline \
 	  $(BENCH_BUILD)/bench/generate_pair $(BENCH_BUILD)/data $(RUNS) $(N)
 
+# Differential fuzzing of the reader for FUZZ_SECONDS; fails on any difference or sanitizer
+# report. Seeded from the golden cases; what it finds new is kept in $(FUZZ_BUILD)/corpus.
+fuzz:
+	$(CMAKE) -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHECKER_FUZZ=ON
+	$(CMAKE) --build $(FUZZ_BUILD) --target value_reader_fuzz
+	rm -rf $(FUZZ_BUILD)/seeds && mkdir -p $(FUZZ_BUILD)/seeds $(FUZZ_BUILD)/corpus
+	for file in tests/cases/*/*.txt; do cp "$$file" "$(FUZZ_BUILD)/seeds/$$(echo "$$file" | tr / _)"; done
+	$(FUZZ_BUILD)/fuzz/value_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
+	  -max_len=8192 -dict=fuzz/value_file.dict -print_final_stats=1 \
+	  -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/seeds
+
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -9,6 +9,7 @@
 #include <random>
 
 #include "captured_output.hpp"
+#include "memory_bytes.hpp"
 
 namespace {
 
@@ -104,13 +105,7 @@ TEST(Verdict, OutputIsKeptOnlyFromItsFirstDifference) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.bytes);
-    std::string_view rest = row.bytes;
-    ValueReader reader = open_value_reader([&rest](char* into, std::size_t capacity) {
-      const std::size_t size = std::min(capacity, rest.size());
-      std::memcpy(into, rest.data(), size);
-      rest.remove_prefix(size);
-      return static_cast<std::ptrdiff_t>(size);
-    });
+    ValueReader reader = open_value_reader(memory_bytes(row.bytes));
     const OutputValues output = read_output(reader, reference);
     EXPECT_EQ(output.size, row.size);
     EXPECT_EQ(output.first_difference, row.first_difference);

@@ -1,0 +1,183 @@
+// The real binary on the inputs that golden files cannot hold: FIFOs and their writers, files
+// of many megabytes, and the memory such files must not cost.
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace {
+
+constexpr std::string_view kBanner =
+    "--------------------------------------\n"
+    "-                                    -\n"
+    "-             Algorithm              -\n"
+    "-            2019  Fall              -\n"
+    "-         QX4 Result Checker         -\n"
+    "-                                    -\n"
+    "--------------------------------------\n"
+    "\n";
+constexpr std::string_view kSizeError =
+    "Error: The size of your output is different from the size of the input.\n";
+constexpr std::string_view kPass = "Congratulations: Your result passed this test!\n";
+
+// Peak memory may grow by this much for a file of any size.
+constexpr long kMemoryBoundKib = 16 * 1024;
+
+struct TempDir {
+  std::string path;
+  TempDir() {
+    char name[] = "/tmp/checker-cli-XXXXXX";
+    path = ::mkdtemp(name);
+  }
+  ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+  std::string file(const std::string& name, std::string_view bytes) const {
+    const std::string file_path = path + "/" + name;
+    std::ofstream(file_path, std::ios::binary) << bytes;
+    return file_path;
+  }
+};
+
+struct Finished {
+  std::string out, err;
+  int status = -1;
+  long peak_kib = 0;  // the checker's own peak resident memory, from wait4
+};
+
+std::string read_all(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+// Runs the checker on two paths; fails the test if it has not ended within a minute.
+Finished run_checker(const TempDir& dir, const std::string& input, const std::string& output) {
+  const std::string out_path = dir.path + "/stdout", err_path = dir.path + "/stderr";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
+    ::dup2(::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
+    ::execl(CHECKER_BINARY, "checker", input.c_str(), output.c_str(), nullptr);
+    ::_exit(127);
+  }
+  Finished finished;
+  rusage usage{};
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (::wait4(pid, &finished.status, WNOHANG, &usage) == 0) {
+    if (std::chrono::steady_clock::now() > deadline) {
+      ::kill(pid, SIGKILL);
+      ::wait4(pid, &finished.status, 0, &usage);
+      ADD_FAILURE() << "the checker did not end within a minute";
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  finished.peak_kib = usage.ru_maxrss;
+  finished.out = read_all(out_path);
+  finished.err = read_all(err_path);
+  return finished;
+}
+
+void expect_run(const Finished& finished, std::string_view last_line) {
+  EXPECT_TRUE(WIFEXITED(finished.status) && WEXITSTATUS(finished.status) == 0)
+      << "status " << finished.status;
+  EXPECT_EQ(finished.err, "");
+  EXPECT_EQ(finished.out, std::string(kBanner) + std::string(last_line));
+}
+
+std::string records(std::size_t count) {
+  std::string bytes;
+  for (std::size_t i = 0; i < count; ++i)
+    bytes += "r " + std::to_string(i) + "\n";
+  return bytes;
+}
+
+// A process that writes to the FIFO at `path`, with the default action for SIGPIPE.
+pid_t start_writer(const std::string& path, const std::vector<const char*>& command) {
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::signal(SIGPIPE, SIG_DFL);
+    ::dup2(::open(path.c_str(), O_WRONLY), 1);
+    ::execvp(command[0], const_cast<char* const*>(command.data()));
+    ::_exit(127);
+  }
+  return pid;
+}
+
+TEST(CommandLine, OutputFromAFifoWithAWriter) {
+  const TempDir dir;
+  const std::string fifo = dir.path + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const pid_t writer = start_writer(fifo, {"printf", "a 1\\nb 2\\n", nullptr});
+  expect_run(run_checker(dir, dir.file("input", "x 2\ny 1\n"), fifo), kPass);
+  ::waitpid(writer, nullptr, 0);
+}
+
+TEST(CommandLine, EndlessWriterGetsTheSizeErrorAndABrokenPipe) {
+  const TempDir dir;
+  const std::string fifo = dir.path + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const pid_t writer = start_writer(fifo, {"yes", "x 1", nullptr});
+  expect_run(run_checker(dir, dir.file("input", records(10)), fifo), kSizeError);
+  int status = 0;
+  ::waitpid(writer, &status, 0);
+  EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGPIPE) << "writer status " << status;
+}
+
+TEST(CommandLine, MemoryStaysFlatForHugeLabelsAndRunawayOutput) {
+  const TempDir dir;
+  const std::string input = dir.file("input", records(10));
+  const Finished plain = run_checker(dir, input, dir.file("plain", records(10)));
+  expect_run(plain, kPass);
+
+  // One label of 64 MiB, then the ten values. Files are written before the run, so that the
+  // test's own copy of them is gone when the checker is forked.
+  const std::string label =
+      dir.file("label", std::string(64 << 20, 'x') + " 0\n" + records(10).substr(4));
+  const Finished huge_label = run_checker(dir, input, label);
+  expect_run(huge_label, kPass);
+  EXPECT_LT(huge_label.peak_kib - plain.peak_kib, kMemoryBoundKib);
+
+  const std::string runaway_output = dir.file("runaway", records(1000000));
+  const Finished runaway = run_checker(dir, input, runaway_output);
+  expect_run(runaway, kSizeError);
+  EXPECT_LT(runaway.peak_kib - plain.peak_kib, kMemoryBoundKib);
+}
+
+TEST(CommandLine, MalformedValueOfOneMebibyteShowsItsStart) {
+  const TempDir dir;
+  const std::string output = dir.file("output", "a " + std::string(1 << 20, 'z'));
+  const Finished finished = run_checker(dir, dir.file("input", "a 1\n"), output);
+  expect_run(finished,
+             "Error: Line 1 of your output file should hold an integer from -2147483648 "
+             "to 2147483647 but has \"" +
+                 std::string(32, 'z') + "...\".\n");
+}
+
+TEST(CommandLine, MalformedValueOnLineOneMillionAndOne) {
+  const TempDir dir;
+  const Finished finished =
+      run_checker(dir, dir.file("input", records(1000000) + "late x\n"), dir.path + "/none");
+  expect_run(finished,
+             "Error: Line 1000001 of the input file should hold an integer from "
+             "-2147483648 to 2147483647 but has \"x\".\n");
+}
+
+TEST(CommandLine, InputWithoutReadPermission) {
+  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file, so the denial cannot happen";
+  const TempDir dir;
+  const std::string input = dir.file("input", "a 1\n");
+  ASSERT_EQ(::chmod(input.c_str(), 0), 0);
+  expect_run(run_checker(dir, input, input),
+             "Error: Cannot read the input file (" + std::string(std::strerror(EACCES)) + ").\n");
+}
+
+}  // namespace
