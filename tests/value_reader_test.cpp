@@ -189,8 +189,8 @@ TEST(ValueReader, EveryPathAgreesWithThePlainReader) {
   for (int file = 0; file < 400; ++file) {
     std::string bytes;
     const auto records = random() % 300;
-    const unsigned oddity = 1 + random() % 40;  // from every record unusual to almost none
-    for (unsigned record = 0; record < records; ++record) {
+    const auto oddity = 1 + random() % 40;  // from every record unusual to almost none
+    for (std::uint_fast32_t record = 0; record < records; ++record) {
       if (random() % oddity == 0) {
         bytes += pieces[random() % pieces.size()];
         continue;
