@@ -25,14 +25,15 @@ std::uint32_t digit(std::int32_t value, unsigned pass) {
   return (key >> (pass * kDigitBits)) & (kBuckets - 1);
 }
 
-// A cache line of 16 values. Values bound for one bucket are gathered in a line of their own
-// and written out a whole line at a time: scattering single values to 256 places in memory
-// far larger than the caches makes the processor read every line before writing it.
-constexpr std::size_t kLineValues = 16;
+// Two cache lines of values. Values bound for one bucket are gathered in lines of their own
+// and written out whole: scattering single values to 256 places in memory far larger than the
+// caches makes the processor read every line before writing it. Two lines at a time measured
+// faster than one; the 256 buffers (32 KiB) still fit the first-level cache.
+constexpr std::size_t kLineValues = 32;
 
-void write_line_through(std::int32_t* to, const std::int32_t* line) {
+void write_lines_through(std::int32_t* to, const std::int32_t* line) {
 #if defined(__SSE2__)
-  // Stores that bypass the caches: the line is not read first, and not kept.
+  // Stores that bypass the caches: the lines are not read first, and not kept.
   for (std::size_t i = 0; i < kLineValues; i += 4) {
     _mm_stream_si128(reinterpret_cast<__m128i*>(to + i),
                      _mm_load_si128(reinterpret_cast<const __m128i*>(line + i)));
@@ -47,7 +48,8 @@ void write_line_through(std::int32_t* to, const std::int32_t* line) {
 void scatter(const std::int32_t* from, std::int32_t* to, std::size_t size, unsigned pass,
              const std::size_t (&start)[kBuckets]) {
   alignas(64) static std::int32_t lines[kBuckets][kLineValues];
-  // Value k of `to` lies in a whole cache line when k + phase is a multiple of 16.
+  // Value k of `to` starts a buffer's worth of aligned memory when k + phase is a multiple of
+  // kLineValues.
   const std::size_t phase = (reinterpret_cast<std::uintptr_t>(to) / sizeof *to) % kLineValues;
   std::size_t next[kBuckets];
   std::copy(std::begin(start), std::end(start), next);
@@ -60,14 +62,14 @@ void scatter(const std::int32_t* from, std::int32_t* to, std::size_t size, unsig
     if (slot == kLineValues - 1) {
       const std::size_t line_start = at + 1 - kLineValues;
       if (at + 1 >= start[bucket] + kLineValues) {
-        write_line_through(to + line_start, lines[bucket]);
-      } else {  // the bucket's first line is shared with the bucket before it
+        write_lines_through(to + line_start, lines[bucket]);
+      } else {  // the bucket's first lines are shared with the bucket before it
         for (std::size_t k = start[bucket]; k <= at; ++k)
           to[k] = lines[bucket][(k + phase) % kLineValues];
       }
     }
   }
-  // What is left in each bucket's line: the values since its last whole line.
+  // What is left in each bucket's buffer: the values since it was last written out.
   for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
     const std::size_t end = next[bucket];
     const std::size_t line_start = end - (end + phase) % kLineValues;
