@@ -72,7 +72,8 @@ void scatter(const std::int32_t* from, std::int32_t* to, std::size_t size, unsig
   // What is left in each bucket's buffer: the values since it was last written out.
   for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
     const std::size_t end = next[bucket];
-    const std::size_t line_start = end - (end + phase) % kLineValues;
+    // The buffer's first value may lie before the array's start, so the subtraction is clamped.
+    const std::size_t line_start = end - std::min(end, (end + phase) % kLineValues);
     for (std::size_t k = std::max(line_start, start[bucket]); k < end; ++k) {
       to[k] = lines[bucket][(k + phase) % kLineValues];
     }
@@ -84,24 +85,23 @@ void scatter(const std::int32_t* from, std::int32_t* to, std::size_t size, unsig
 
 }  // namespace
 
-void sort_reference(ValueList& reference) {
-  const std::size_t size = reference.size();
+void sort_values(std::int32_t* values, std::size_t size) {
   // Small lists fit in the caches, where a comparison sort is as fast and needs no room.
   if (size < 4096) {
-    std::sort(reference.begin(), reference.end());
+    std::sort(values, values + size);
     return;
   }
   std::size_t count[kPasses][kBuckets] = {};
-  for (const std::int32_t value : reference) {
+  for (std::size_t i = 0; i < size; ++i) {
     for (unsigned pass = 0; pass < kPasses; ++pass)
-      ++count[pass][digit(value, pass)];
+      ++count[pass][digit(values[i], pass)];
   }
   std::unique_ptr<std::int32_t[]> scratch(new std::int32_t[size]);
-  std::int32_t* from = reference.data();
+  std::int32_t* from = values;
   std::int32_t* to = scratch.get();
   for (unsigned pass = 0; pass < kPasses; ++pass) {
     // A digit that every value shares orders nothing.
-    if (count[pass][digit(reference[0], pass)] == size) continue;
+    if (count[pass][digit(values[0], pass)] == size) continue;
     std::size_t start[kBuckets];
     std::size_t total = 0;
     for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
@@ -111,7 +111,11 @@ void sort_reference(ValueList& reference) {
     scatter(from, to, size, pass, start);
     std::swap(from, to);
   }
-  if (from != reference.data()) std::memcpy(reference.data(), from, size * sizeof *from);
+  if (from != values) std::memcpy(values, from, size * sizeof *from);
+}
+
+void sort_reference(ValueList& reference) {
+  sort_values(reference.data(), reference.size());
 }
 
 OutputValues read_output(ValueReader& reader, const ValueList& reference) {

@@ -10,6 +10,10 @@
 // Puts the reference into ascending order of signed value.
 void sort_reference(ValueList& reference);
 
+// Puts `size` values at `values` into ascending order: a radix sort, linear in the size, that
+// borrows room for as many values again while it runs.
+void sort_values(std::int32_t* values, std::size_t size);
+
 // The output's values as the verdict needs them. Those before the first that differs from the
 // reference are only counted, since they equal it; from there on they are kept.
 struct OutputValues {
