@@ -186,7 +186,8 @@ int run_checker(int argc, const char* const* argv, Console& console) {
   ValueList reference;
   const int input_fd = open_for_reading(argv[1]);
   if (input_fd < 0) {
-    print_unreadable(console, kInputFile, errno);
+    const int open_errno = errno;
+    print_unreadable(console, kInputFile, open_errno);
     return 0;
   }
   reserve_for_file(reference, input_fd);

@@ -16,37 +16,16 @@
 #include <thread>
 #include <vector>
 
+#include "test_files.hpp"
+
 namespace {
 
-constexpr std::string_view kBanner =
-    "--------------------------------------\n"
-    "-                                    -\n"
-    "-             Algorithm              -\n"
-    "-            2019  Fall              -\n"
-    "-         QX4 Result Checker         -\n"
-    "-                                    -\n"
-    "--------------------------------------\n"
-    "\n";
 constexpr std::string_view kSizeError =
     "Error: The size of your output is different from the size of the input.\n";
 constexpr std::string_view kPass = "Congratulations: Your result passed this test!\n";
 
 // Peak memory may grow by this much for a file of any size.
 constexpr long kMemoryBoundKib = 16 * 1024;
-
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char name[] = "/tmp/checker-cli-XXXXXX";
-    path = ::mkdtemp(name);
-  }
-  ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-  std::string file(const std::string& name, std::string_view bytes) const {
-    const std::string file_path = path + "/" + name;
-    std::ofstream(file_path, std::ios::binary) << bytes;
-    return file_path;
-  }
-};
 
 struct Finished {
   std::string out, err;

@@ -13,33 +13,9 @@
 #include <vector>
 
 #include "captured_output.hpp"
+#include "test_files.hpp"
 
 namespace {
-
-constexpr std::string_view kBanner =
-    "--------------------------------------\n"
-    "-                                    -\n"
-    "-             Algorithm              -\n"
-    "-            2019  Fall              -\n"
-    "-         QX4 Result Checker         -\n"
-    "-                                    -\n"
-    "--------------------------------------\n"
-    "\n";
-
-// A fresh directory for one test's files, removed with them at the end.
-struct TempDir {
-  std::string path;
-  TempDir() {
-    char name[] = "/tmp/checker-test-XXXXXX";
-    path = ::mkdtemp(name);
-  }
-  ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
-  std::string file(const std::string& name, std::string_view bytes) const {
-    const std::string file_path = path + "/" + name;
-    std::ofstream(file_path, std::ios::binary) << bytes;
-    return file_path;
-  }
-};
 
 std::string run(std::vector<const char*> arguments) {
   CapturedOutput out;
