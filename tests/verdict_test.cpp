@@ -41,7 +41,8 @@ TEST(Verdict, RadixSortAgreesWithAComparisonSort) {
                      " at offset " + std::to_string(offset));
         std::int32_t* values = buffer.data() + offset;
         for (std::size_t i = 0; i < size; ++i) {
-          values[i] = static_cast<std::int32_t>(range == 0 ? 0 : random() % range) - 500;
+          values[i] = static_cast<std::int32_t>(
+              static_cast<std::uint32_t>(range == 0 ? 0 : random() % range) - 500u);
         }
         std::vector<std::int32_t> expected(values, values + size);
         std::sort(expected.begin(), expected.end());
