@@ -132,11 +132,13 @@ OutputValues read_output(ValueReader& reader, const ValueList& reference) {
       const std::size_t position = output.size;
       const std::size_t common =
           std::min(read, reference.size() - std::min(reference.size(), position));
-      kept_from = static_cast<std::size_t>(
-          std::mismatch(chunk.begin(), chunk.begin() + static_cast<std::ptrdiff_t>(common),
-                        reference.begin() + static_cast<std::ptrdiff_t>(position))
-              .first -
-          chunk.begin());
+      const std::int32_t* expected = reference.data() + position;
+      // Whole chunks compared as bytes first: the common case, and much faster than by value.
+      kept_from = common;
+      if (common > 0 && std::memcmp(chunk.data(), expected, common * sizeof *expected) != 0) {
+        kept_from = static_cast<std::size_t>(
+            std::mismatch(chunk.data(), chunk.data() + common, expected).first - chunk.data());
+      }
       differs = kept_from < read;
       output.first_difference = position + kept_from;
       // At most the rest of the reference and one more value follow: room for exactly that.
