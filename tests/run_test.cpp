@@ -45,16 +45,6 @@ TEST(Run, ReadFailuresNameTheFileAndTheSystemsReason) {
             unreadable("your output file", EISDIR));
 }
 
-TEST(Run, OutputThatCannotBeOpenedIsEmpty) {
-  const TempDir dir;
-  const std::string none = dir.path + "/none";
-  EXPECT_EQ(run({"checker", dir.file("input", "a 1\n").c_str(), none.c_str()}),
-            std::string(kBanner) +
-                "Error: The size of your output is different from the size of the input.\n");
-  EXPECT_EQ(run({"checker", dir.file("empty", "").c_str(), none.c_str()}),
-            std::string(kBanner) + "Congratulations: Your result passed this test!\n");
-}
-
 TEST(Run, LostStandardOutputStillEndsWithStatusZero) {
   std::signal(SIGPIPE, SIG_IGN);
   int ends[2];
