@@ -63,7 +63,8 @@ bool fill(ValueReader& in) {
 bool signed_value(bool negative, std::uint64_t magnitude, std::int32_t& value) {
   if (magnitude > kMagnitudeLimit - 1 + negative) return false;
   const std::uint32_t sign_mask = 0u - static_cast<std::uint32_t>(negative);
-  value = static_cast<std::int32_t>((static_cast<std::uint32_t>(magnitude) ^ sign_mask) - sign_mask);
+  value =
+      static_cast<std::int32_t>((static_cast<std::uint32_t>(magnitude) ^ sign_mask) - sign_mask);
   return true;
 }
 
@@ -169,8 +170,9 @@ constexpr std::size_t kWindow = 4096;
 
 // Decodes the records from `in.next`, a token start, for as long as they are whole lines of
 // exactly a label, one space, a value of at most ten digits after an optional sign, and a
-// newline, all within the current block. `Lines` finds the marks, the bytes up to 0x20 (all
-// whitespace, and the control bytes that a line of this kind never holds), and converts digits.
+// line end ("\n" or "\r\n"), all within the current block. `Lines` finds the marks, the bytes
+// up to 0x20 (all whitespace, and the control bytes that a line of this kind never holds) but
+// the '\n' of each "\r\n", and converts digits.
 // Returns how many values it stored; it stops at the first record of any other kind, which the
 // general path then reads.
 template <class Lines>
@@ -193,7 +195,12 @@ template <class Lines>
       digits += negative || *digits == '+';
       const std::ptrdiff_t digit_count = newline - digits;
       std::uint64_t magnitude;
-      if (!((*space == ' ') & (*newline == '\n') & (space != record) & (*record != '#') &
+      // A line may end in "\r\n": `find_marks` drops the mark of its '\n'.
+      std::size_t line_end_size = 1;
+      if (*newline != '\n') [[unlikely]] {
+        line_end_size = *newline == '\r' && newline[1] == '\n' ? 2 : 0;
+      }
+      if (!((*space == ' ') & (line_end_size != 0) & (space != record) & (*record != '#') &
             (digit_count >= 1) & (digit_count <= 10)) ||
           !Lines::digits_value(digits, static_cast<std::size_t>(digit_count), magnitude) ||
           !signed_value(negative, magnitude, out[count])) {
@@ -202,7 +209,7 @@ template <class Lines>
         return count;
       }
       ++count;
-      record = newline + 1;
+      record = newline + line_end_size;
     }
     // No whole line in the window: try a larger one, unless the block or the window size is
     // used up (a line longer than a window is left to the general path).
@@ -227,8 +234,10 @@ struct ScalarLines {
       std::uint64_t bits = ~(((word & kLow7) + 0x5f5f5f5f5f5f5f5f) | word) & kHigh;
       if (size - base < 8) bits &= (std::uint64_t{1} << (8 * (size - base))) - 1;
       for (; bits != 0; bits &= bits - 1) {
-        marks[found++] =
-            static_cast<std::uint32_t>(base + static_cast<unsigned>(std::countr_zero(bits)) / 8);
+        const std::size_t at = base + static_cast<unsigned>(std::countr_zero(bits)) / 8;
+        if (!(text[at] == '\n' && at > 0 && text[at - 1] == '\r')) {
+          marks[found++] = static_cast<std::uint32_t>(at);
+        }
       }
     }
     return found;
@@ -252,22 +261,46 @@ std::size_t read_whole_lines_scalar(ValueReader& in, std::int32_t* out, std::siz
 #if CHECKER_HAS_SIMD
 // Finds marks 64 bytes at a time and converts up to ten digits at once, with AVX2.
 struct SimdLines {
-  CHECKER_SIMD_TARGET static std::uint64_t mark_bits(const char* text) {
-    const __m256i limit = _mm256_set1_epi8(0x20);
+  // Bit i of `marks` is set when byte i of the 64 is at most 0x20, of `returns` when it is '\r'.
+  struct Bits {
+    std::uint64_t marks, returns;
+  };
+
+  CHECKER_SIMD_TARGET static std::uint64_t bits_of(__m256i low_matches, __m256i high_matches) {
+    return static_cast<std::uint32_t>(_mm256_movemask_epi8(low_matches)) |
+           std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(high_matches))} << 32;
+  }
+
+  CHECKER_SIMD_TARGET static Bits mark_bits(const char* text) {
+    const __m256i limit = _mm256_set1_epi8(0x20), carriage_return = _mm256_set1_epi8('\r');
     const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
     const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + 32));
-    const auto low_bits = static_cast<std::uint32_t>(
-        _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(low, limit), low)));
-    const auto high_bits = static_cast<std::uint32_t>(
-        _mm256_movemask_epi8(_mm256_cmpeq_epi8(_mm256_min_epu8(high, limit), high)));
-    return low_bits | std::uint64_t{high_bits} << 32;
+    return {
+        bits_of(_mm256_cmpeq_epi8(_mm256_min_epu8(low, limit), low),
+                _mm256_cmpeq_epi8(_mm256_min_epu8(high, limit), high)),
+        bits_of(_mm256_cmpeq_epi8(low, carriage_return), _mm256_cmpeq_epi8(high, carriage_return))};
+  }
+
+  CHECKER_SIMD_TARGET static std::uint64_t newline_bits(const char* text) {
+    const __m256i newline = _mm256_set1_epi8('\n');
+    return bits_of(
+        _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text)), newline),
+        _mm256_cmpeq_epi8(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + 32)),
+                          newline));
   }
 
   CHECKER_SIMD_TARGET static std::size_t find_marks(const char* text, std::size_t size,
                                                     std::uint32_t* marks) {
     std::size_t found = 0;
+    std::uint64_t carried_return = 0;  // a '\r' in the last byte of the previous 64
     for (std::size_t base = 0; base < size; base += 64) {
-      std::uint64_t bits = mark_bits(text + base);
+      const Bits found_bits = mark_bits(text + base);
+      std::uint64_t bits = found_bits.marks;
+      // The '\n' of each "\r\n" is dropped; files without '\r' never take this branch.
+      if ((found_bits.returns | carried_return) != 0) [[unlikely]] {
+        bits &= ~(newline_bits(text + base) & (found_bits.returns << 1 | carried_return));
+      }
+      carried_return = found_bits.returns >> 63;
       if (size - base < 64) bits = _bzhi_u64(bits, static_cast<unsigned>(size - base));
       // Eight offsets are written whether or not there are so many, without a branch: a line
       // of the usual kind has two marks, so 64 bytes rarely hold more than eight.

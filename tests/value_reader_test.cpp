@@ -199,7 +199,7 @@ TEST(ValueReader, EveryPathAgreesWithThePlainReader) {
       bytes.append(label_size, static_cast<char>('a' + random() % 26));
       bytes += ' ';
       bytes += std::to_string(static_cast<std::int32_t>(random()) >> (random() % 32));
-      bytes += '\n';
+      bytes += random() % 3 == 0 ? "\r\n" : "\n";
     }
     std::istringstream stream(bytes);
     const PlainRead expected = plain_read(stream);
