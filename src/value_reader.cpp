@@ -198,7 +198,8 @@ template <class Lines>
       // A line may end in "\r\n": `find_marks` drops the mark of its '\n'.
       std::size_t line_end_size = 1;
       if (*newline != '\n') [[unlikely]] {
-        line_end_size = *newline == '\r' && newline[1] == '\n' ? 2 : 0;
+        // The '\n' must be one of the block's bytes, not a stale one past its end.
+        line_end_size = *newline == '\r' && newline + 1 < in.end && newline[1] == '\n' ? 2 : 0;
       }
       if (!((*space == ' ') & (line_end_size != 0) & (space != record) & (*record != '#') &
             (digit_count >= 1) & (digit_count <= 10)) ||

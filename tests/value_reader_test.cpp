@@ -97,6 +97,8 @@ TEST(ValueReader, CommentsAndLineEnds) {
       {"#abc 5\nb 2", {2}},
       {"a#b 3\n", {3}},
       {"a 1\r\nb 2\r\n# c\r\nc 3\r\n", {1, 2, 3}},
+      // Once found by fuzzing: a block that ends in "\r", over stale bytes holding a '\n'.
+      {"x 0x 1 y 0\ry 2 \n\r2147483648z 3\r", {0, 1, 0, 2, 3}},
       {"a 1\r# no line end, so this runs to the end\rb 2\r", {1}},
       {"a\t1\vb\f2\r\n", {1, 2}},
       {"a\n1\n\nb\n\n2", {1, 2}},
