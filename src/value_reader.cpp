@@ -172,9 +172,8 @@ constexpr std::size_t kWindow = 4096;
 // exactly a label, one space, a value of at most ten digits after an optional sign, and a
 // line end ("\n" or "\r\n"), all within the current block. `Lines` finds the marks, the bytes
 // up to 0x20 (all whitespace, and the control bytes that a line of this kind never holds) but
-// the '\n' of each "\r\n", and converts digits.
-// Returns how many values it stored; it stops at the first record of any other kind, which the
-// general path then reads.
+// the '\n' of each "\r\n", and converts digits. Returns how many values it stored; it stops at
+// the first record of any other kind, which the general path then reads.
 template <class Lines>
 [[gnu::always_inline]] inline std::size_t read_whole_lines(ValueReader& in, std::int32_t* out,
                                                            std::size_t capacity) {
