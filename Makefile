@@ -42,7 +42,7 @@ sanitize:
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure --timeout 600
 
 # Times checker against the baseline; the pairs are generated once into $(BENCH_BUILD)/data
-# (about 4.5 GB for the largest N).
+# (2.3 GB for the default N).
 bench:
 	$(CONFIGURE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCHECKER_BENCH=ON
 	$(CMAKE) --build $(BENCH_BUILD)
