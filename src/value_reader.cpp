@@ -379,8 +379,9 @@ ByteSource file_bytes(int fd) {
 
 ValueReader open_value_reader(ByteSource source, ReadOptions options) {
   ScanPath path = options.path;
-  if (path == ScanPath::fastest) path = simd_supported() ? ScanPath::simd : ScanPath::scalar;
-  if (path == ScanPath::simd && !simd_supported()) path = ScanPath::scalar;
+  if (path == ScanPath::fastest || path == ScanPath::simd) {
+    path = simd_supported() ? ScanPath::simd : ScanPath::scalar;
+  }
   ValueReader reader;
   reader.source = std::move(source);
   reader.block_size = options.block_size;

@@ -6,9 +6,7 @@
 #include <unistd.h>
 
 #include <csignal>
-#include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <string>
 #include <vector>
 
