@@ -7,111 +7,118 @@
 #include <memory>
 #include <vector>
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
 namespace {
 
-// The sort is a least-significant-digit radix sort: four passes over bytes of the value,
-// linear in the count, where a comparison sort costs log n comparisons per value.
+// The sort is a radix sort on the bytes of the value, linear in the count where a comparison
+// sort costs log n comparisons per value. The top byte is sorted in place first, which leaves
+// 256 independent ranges; once a range fits the caches, its lower bytes are sorted from the
+// least significant up with a scratch range as large as it. Memory therefore stays at the
+// values themselves plus one cache-sized scratch, and only the first passes touch main memory.
 constexpr unsigned kDigitBits = 8;
 constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
-constexpr unsigned kPasses = 32 / kDigitBits;
+// The largest range sorted with scratch: it and its scratch (2 MiB) stay in the caches.
+constexpr std::size_t kMostWithScratch = std::size_t{1} << 18;
+// Below this, setting up 256 buckets costs more than comparing.
+constexpr std::size_t kFewestForRadix = 64;
 
 // Unsigned keys in the order of the signed values: flipping the sign bit puts negatives first.
-std::uint32_t digit(std::int32_t value, unsigned pass) {
+std::uint32_t digit(std::int32_t value, unsigned shift) {
   const std::uint32_t key = static_cast<std::uint32_t>(value) ^ 0x80000000u;
-  return (key >> (pass * kDigitBits)) & (kBuckets - 1);
+  return (key >> shift) & (kBuckets - 1);
 }
 
-// Two cache lines of values. Values bound for one bucket are gathered in lines of their own
-// and written out whole: scattering single values to 256 places in memory far larger than the
-// caches makes the processor read every line before writing it. Two lines at a time measured
-// faster than one; the 256 buffers (32 KiB) still fit the first-level cache.
-constexpr std::size_t kLineValues = 32;
-
-void write_lines_through(std::int32_t* to, const std::int32_t* line) {
-#if defined(__SSE2__)
-  // Stores that bypass the caches: the lines are not read first, and not kept.
-  for (std::size_t i = 0; i < kLineValues; i += 4) {
-    _mm_stream_si128(reinterpret_cast<__m128i*>(to + i),
-                     _mm_load_si128(reinterpret_cast<const __m128i*>(line + i)));
-  }
-#else
-  std::memcpy(to, line, kLineValues * sizeof *to);
-#endif
-}
-
-// Moves `from` into `to` in order of the digit of `pass`, keeping the order of equal digits.
-// `start` holds where each digit's values begin in `to`.
-void scatter(const std::int32_t* from, std::int32_t* to, std::size_t size, unsigned pass,
-             const std::size_t (&start)[kBuckets]) {
-  alignas(64) static std::int32_t lines[kBuckets][kLineValues];
-  // Value k of `to` starts a buffer's worth of aligned memory when k + phase is a multiple of
-  // kLineValues.
-  const std::size_t phase = (reinterpret_cast<std::uintptr_t>(to) / sizeof *to) % kLineValues;
-  std::size_t next[kBuckets];
-  std::copy(std::begin(start), std::end(start), next);
+// Sorts by the digits at shifts 0, 8, ... up to `top_shift`, the higher ones being equal.
+// Each pass moves every value from one range to the other, keeping the order of equal digits.
+void sort_low_digits(std::int32_t* values, std::int32_t* scratch, std::size_t size,
+                     unsigned top_shift) {
+  std::size_t count[4][kBuckets] = {};
   for (std::size_t i = 0; i < size; ++i) {
-    const std::int32_t value = from[i];
-    const std::uint32_t bucket = digit(value, pass);
-    const std::size_t at = next[bucket]++;
-    const std::size_t slot = (at + phase) % kLineValues;
-    lines[bucket][slot] = value;
-    if (slot == kLineValues - 1) {
-      const std::size_t line_start = at + 1 - kLineValues;
-      if (at + 1 >= start[bucket] + kLineValues) {
-        write_lines_through(to + line_start, lines[bucket]);
-      } else {  // the bucket's first lines are shared with the bucket before it
-        for (std::size_t k = start[bucket]; k <= at; ++k)
-          to[k] = lines[bucket][(k + phase) % kLineValues];
-      }
-    }
+    for (unsigned shift = 0; shift <= top_shift; shift += kDigitBits)
+      ++count[shift / kDigitBits][digit(values[i], shift)];
   }
-  // What is left in each bucket's buffer: the values since it was last written out.
+  std::int32_t* from = values;
+  std::int32_t* to = scratch;
+  for (unsigned shift = 0; shift <= top_shift; shift += kDigitBits) {
+    const std::size_t(&counted)[kBuckets] = count[shift / kDigitBits];
+    // A digit that every value shares orders nothing.
+    if (counted[digit(values[0], shift)] == size) continue;
+    std::size_t next[kBuckets];
+    std::size_t total = 0;
+    for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
+      next[bucket] = total;
+      total += counted[bucket];
+    }
+    for (std::size_t i = 0; i < size; ++i) {
+      const std::int32_t value = from[i];
+      to[next[digit(value, shift)]++] = value;
+    }
+    std::swap(from, to);
+  }
+  if (from != values) std::memcpy(values, from, size * sizeof *from);
+}
+
+// Groups the values by their digit at `shift`, in place; `start` receives where each digit's
+// values begin, and start[kBuckets] is the size.
+//
+// Every step takes the value at a position of an unfinished bucket and swaps it with the
+// value at the front of the unfilled part of its own bucket, which fills that place for good.
+// Unlike following one cycle of displaced values to its end, the steps of one sweep do not
+// wait on each other, so the processor overlaps many; sweeps repeat until every bucket is
+// full, and each step still fills one place, so the work stays linear.
+void partition_by_digit(std::int32_t* values, std::size_t size, unsigned shift,
+                        std::size_t (&start)[kBuckets + 1]) {
+  std::size_t count[kBuckets] = {};
+  for (std::size_t i = 0; i < size; ++i) ++count[digit(values[i], shift)];
+  std::size_t unfilled[kBuckets];  // where each bucket's unfilled part begins
+  unsigned open_buckets[kBuckets];  // the buckets not yet full
+  std::size_t open_count = 0;
+  std::size_t total = 0;
   for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
-    const std::size_t end = next[bucket];
-    // The buffer's first value may lie before the array's start, so the subtraction is clamped.
-    const std::size_t line_start = end - std::min(end, (end + phase) % kLineValues);
-    for (std::size_t k = std::max(line_start, start[bucket]); k < end; ++k) {
-      to[k] = lines[bucket][(k + phase) % kLineValues];
+    start[bucket] = unfilled[bucket] = total;
+    total += count[bucket];
+    if (count[bucket] > 0) open_buckets[open_count++] = static_cast<unsigned>(bucket);
+  }
+  start[kBuckets] = total;
+  // When one bucket is left open, every other value is in place, and so are its own.
+  while (open_count > 1) {
+    std::size_t still_open = 0;
+    for (std::size_t k = 0; k < open_count; ++k) {
+      const unsigned bucket = open_buckets[k];
+      const std::size_t end = start[bucket + 1];
+      for (std::size_t i = unfilled[bucket]; i < end; ++i) {
+        const std::int32_t value = values[i];
+        const std::size_t place = unfilled[digit(value, shift)]++;
+        values[i] = values[place];
+        values[place] = value;
+      }
+      if (unfilled[bucket] < end) open_buckets[still_open++] = bucket;
+    }
+    open_count = still_open;
+  }
+}
+
+void sort_from_digit(std::int32_t* values, std::size_t size, unsigned shift,
+                     std::int32_t* scratch) {
+  if (size < kFewestForRadix) {
+    std::sort(values, values + size);
+  } else if (size <= kMostWithScratch) {
+    sort_low_digits(values, scratch, size, shift);
+  } else {
+    std::size_t start[kBuckets + 1];
+    partition_by_digit(values, size, shift, start);
+    if (shift == 0) return;
+    for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
+      sort_from_digit(values + start[bucket], start[bucket + 1] - start[bucket],
+                      shift - kDigitBits, scratch);
     }
   }
-#if defined(__SSE2__)
-  _mm_sfence();  // the streamed lines are in memory before anything reads them
-#endif
 }
 
 }  // namespace
 
 void sort_values(std::int32_t* values, std::size_t size) {
-  // Small lists fit in the caches, where a comparison sort is as fast and needs no room.
-  if (size < 4096) {
-    std::sort(values, values + size);
-    return;
-  }
-  std::size_t count[kPasses][kBuckets] = {};
-  for (std::size_t i = 0; i < size; ++i) {
-    for (unsigned pass = 0; pass < kPasses; ++pass)
-      ++count[pass][digit(values[i], pass)];
-  }
-  std::unique_ptr<std::int32_t[]> scratch(new std::int32_t[size]);
-  std::int32_t* from = values;
-  std::int32_t* to = scratch.get();
-  for (unsigned pass = 0; pass < kPasses; ++pass) {
-    // A digit that every value shares orders nothing.
-    if (count[pass][digit(values[0], pass)] == size) continue;
-    std::size_t start[kBuckets];
-    std::size_t total = 0;
-    for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
-      start[bucket] = total;
-      total += count[pass][bucket];
-    }
-    scatter(from, to, size, pass, start);
-    std::swap(from, to);
-  }
-  if (from != values) std::memcpy(values, from, size * sizeof *from);
+  std::unique_ptr<std::int32_t[]> scratch(new std::int32_t[std::min(size, kMostWithScratch)]);
+  sort_from_digit(values, size, 32 - kDigitBits, scratch.get());
 }
 
 void sort_reference(ValueList& reference) {

@@ -11,7 +11,7 @@
 void sort_reference(ValueList& reference);
 
 // Puts `size` values at `values` into ascending order: a radix sort, linear in the size, that
-// borrows room for as many values again while it runs.
+// borrows room for at most 2^18 values while it runs.
 void sort_values(std::int32_t* values, std::size_t size);
 
 // The output's values as the verdict needs them. Those before the first that differs from the
