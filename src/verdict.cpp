@@ -20,37 +20,52 @@ constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
 constexpr std::size_t kMostWithScratch = std::size_t{1} << 18;
 // Below this, setting up 256 buckets costs more than comparing.
 constexpr std::size_t kFewestForRadix = 64;
+// Below this, most of 4096 buckets would be empty, and counting them costs more than a pass.
+constexpr std::size_t kFewestForWideDigits = std::size_t{1} << 14;
+constexpr std::size_t kMostCounts = 2 << 12;  // two passes of 12-bit digits, or four of 8
 
 // Unsigned keys in the order of the signed values: flipping the sign bit puts negatives first.
-std::uint32_t digit(std::int32_t value, unsigned shift) {
-  const std::uint32_t key = static_cast<std::uint32_t>(value) ^ 0x80000000u;
-  return (key >> shift) & (kBuckets - 1);
+std::uint32_t key_of(std::int32_t value) {
+  return static_cast<std::uint32_t>(value) ^ 0x80000000u;
 }
 
-// Sorts by the digits at shifts 0, 8, ... up to `top_shift`, the higher ones being equal.
-// Each pass moves every value from one range to the other, keeping the order of equal digits.
+std::uint32_t digit(std::int32_t value, unsigned shift) {
+  return (key_of(value) >> shift) & (kBuckets - 1);
+}
+
+// Sorts by the low `key_bits` bits of the key, the higher ones being equal, from the least
+// significant digit up: each pass moves every value from one range to the other, keeping the
+// order of equal digits. The 24 bits below a partitioned top byte take two passes of 12-bit
+// digits when there are enough values to fill 4096 buckets: a pass fewer over the data.
 void sort_low_digits(std::int32_t* values, std::int32_t* scratch, std::size_t size,
-                     unsigned top_shift) {
-  std::size_t count[4][kBuckets] = {};
+                     unsigned key_bits) {
+  const unsigned digit_bits = key_bits == 24 && size >= kFewestForWideDigits ? 12 : kDigitBits;
+  const unsigned passes = key_bits / digit_bits;
+  const std::size_t buckets = std::size_t{1} << digit_bits;
+  const std::uint32_t digit_mask = static_cast<std::uint32_t>(buckets - 1);
+  std::uint32_t count[kMostCounts];  // `buckets` counts for each pass; size fits 32 bits
+  std::fill(count, count + passes * buckets, 0u);
   for (std::size_t i = 0; i < size; ++i) {
-    for (unsigned shift = 0; shift <= top_shift; shift += kDigitBits)
-      ++count[shift / kDigitBits][digit(values[i], shift)];
+    const std::uint32_t key = key_of(values[i]);
+    for (unsigned pass = 0; pass < passes; ++pass)
+      ++count[pass * buckets + ((key >> (pass * digit_bits)) & digit_mask)];
   }
   std::int32_t* from = values;
   std::int32_t* to = scratch;
-  for (unsigned shift = 0; shift <= top_shift; shift += kDigitBits) {
-    const std::size_t(&counted)[kBuckets] = count[shift / kDigitBits];
+  for (unsigned pass = 0; pass < passes; ++pass) {
+    std::uint32_t* const next = count + pass * buckets;
+    const unsigned shift = pass * digit_bits;
     // A digit that every value shares orders nothing.
-    if (counted[digit(values[0], shift)] == size) continue;
-    std::size_t next[kBuckets];
-    std::size_t total = 0;
-    for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
+    if (next[(key_of(values[0]) >> shift) & digit_mask] == size) continue;
+    std::uint32_t total = 0;
+    for (std::size_t bucket = 0; bucket < buckets; ++bucket) {
+      const std::uint32_t counted = next[bucket];
       next[bucket] = total;
-      total += counted[bucket];
+      total += counted;
     }
     for (std::size_t i = 0; i < size; ++i) {
       const std::int32_t value = from[i];
-      to[next[digit(value, shift)]++] = value;
+      to[next[(key_of(value) >> shift) & digit_mask]++] = value;
     }
     std::swap(from, to);
   }
@@ -102,7 +117,7 @@ void sort_from_digit(std::int32_t* values, std::size_t size, unsigned shift,
   if (size < kFewestForRadix) {
     std::sort(values, values + size);
   } else if (size <= kMostWithScratch) {
-    sort_low_digits(values, scratch, size, shift);
+    sort_low_digits(values, scratch, size, shift + kDigitBits);
   } else {
     std::size_t start[kBuckets + 1];
     partition_by_digit(values, size, shift, start);
