@@ -83,8 +83,9 @@ void sort_low_digits(std::int32_t* values, std::int32_t* scratch, std::size_t si
 void partition_by_digit(std::int32_t* values, std::size_t size, unsigned shift,
                         std::size_t (&start)[kBuckets + 1]) {
   std::size_t count[kBuckets] = {};
-  for (std::size_t i = 0; i < size; ++i) ++count[digit(values[i], shift)];
-  std::size_t unfilled[kBuckets];  // where each bucket's unfilled part begins
+  for (std::size_t i = 0; i < size; ++i)
+    ++count[digit(values[i], shift)];
+  std::size_t unfilled[kBuckets];   // where each bucket's unfilled part begins
   unsigned open_buckets[kBuckets];  // the buckets not yet full
   std::size_t open_count = 0;
   std::size_t total = 0;
@@ -123,8 +124,8 @@ void sort_from_digit(std::int32_t* values, std::size_t size, unsigned shift,
     partition_by_digit(values, size, shift, start);
     if (shift == 0) return;
     for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
-      sort_from_digit(values + start[bucket], start[bucket + 1] - start[bucket],
-                      shift - kDigitBits, scratch);
+      sort_from_digit(values + start[bucket], start[bucket + 1] - start[bucket], shift - kDigitBits,
+                      scratch);
     }
   }
 }
