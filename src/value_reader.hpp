@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "line_scanner.hpp"
 #include "value_list.hpp"
 
 // How a read of a value file ended.
@@ -36,20 +37,6 @@ inline constexpr std::size_t kBlockSize = 256 * 1024;
 // with errno set when reading failed.
 using ByteSource = std::function<std::ptrdiff_t(char* into, std::size_t capacity)>;
 
-// Reads the open file `fd` with read(2), retrying interrupted calls; works on pipes and FIFOs.
-ByteSource file_bytes(int fd);
-
-// How the reader finds records. Every path gives the same values and the same ending.
-enum class ScanPath {
-  fastest,  // simd where the processor has it, else scalar
-  simd,     // whole lines at a time, their ends found with AVX2; only where the processor has it
-  scalar,   // whole lines at a time, their ends found eight bytes at a time
-  general,  // byte by byte: the plain rules of the format, and where the others hand over
-};
-
-// Whether this processor runs ScanPath::simd.
-bool simd_supported();
-
 struct ReadOptions {
   std::size_t block_size = kBlockSize;
   ScanPath path = ScanPath::fastest;
@@ -61,7 +48,7 @@ struct ValueReader {
   ByteSource source;
   std::size_t block_size = kBlockSize;
   ScanPath path = ScanPath::general;
-  std::unique_ptr<char[]> block;  // block_size bytes and a tail that whole-line scanning may read
+  std::unique_ptr<char[]> block;  // block_size bytes, and kScanOverread more for the scanner
   const char* next = nullptr;
   const char* end = nullptr;
   bool exhausted = false;  // the source has said it has no more bytes, or failed
@@ -79,6 +66,12 @@ ValueReader open_value_reader(ByteSource source, ReadOptions options = {});
 // many. Returns fewer only when reading has ended: at the end of the file, at a malformed value
 // or at a failed read, as `reader.result` then says.
 std::size_t read_values(ValueReader& reader, std::int32_t* out, std::size_t capacity);
+
+// Reserves room for every value that a file of `file_size` bytes can hold, so the list never
+// moves while it is read: a record takes at least four bytes ("a 1" and a separator). Room that
+// is never written costs no memory. The reservation is capped at 2^28 values; a file beyond the
+// cap, and one of unknown size (0), grows the list as it goes.
+void reserve_for_file_size(ValueList& values, std::uint64_t file_size);
 
 // Reads the value file behind `source` and appends its values to `values` in file order. Stops
 // after `limit` values with ReadEnd::value_limit, and at the first malformed value or failed

@@ -1,18 +1,11 @@
-// The reference order of the input's values, and the verdict on the output's values.
+// The output's values read against the reference, and the verdict lines that follow.
 #pragma once
 
 #include <cstdint>
 
-#include "run.hpp"
+#include "messages.hpp"
 #include "value_list.hpp"
 #include "value_reader.hpp"
-
-// Puts the reference into ascending order of signed value.
-void sort_reference(ValueList& reference);
-
-// Puts `size` values at `values` into ascending order: a radix sort, linear in the size, that
-// borrows room for at most 2^18 values while it runs.
-void sort_values(std::int32_t* values, std::size_t size);
 
 // The output's values as the verdict needs them. Those before the first that differs from the
 // reference are only counted, since they equal it; from there on they are kept.

@@ -1,12 +1,10 @@
-// The reference order and the verdict lines.
+// The output read against the reference, and the verdict lines.
 #include "verdict.hpp"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <climits>
-#include <cstring>
-#include <random>
 
 #include "captured_output.hpp"
 #include "memory_bytes.hpp"
@@ -20,34 +18,6 @@ constexpr const char* kSizeError =
 // An output held whole, as the verdict accepts it: kept from position 0 on.
 OutputValues whole(const ValueList& values) {
   return {values.size(), 0, values};
-}
-
-TEST(Verdict, SortsBySignedValueKeepingEveryCopy) {
-  ValueList reference{5, -1, INT_MAX, 0, INT_MIN, -1, 7, 5};
-  sort_reference(reference);
-  EXPECT_EQ(reference, (ValueList{INT_MIN, -1, -1, 0, 5, 5, 7, INT_MAX}));
-}
-
-TEST(Verdict, RadixSortAgreesWithAComparisonSort) {
-  // Sizes on both sides of where the radix sort takes over and of where ranges are split in
-  // place rather than sorted with scratch. Narrow ranges leave whole digits shared and buckets
-  // far larger than the rest, so that the in-place split runs on every digit down to the last;
-  // 2^28 leaves 16 large buckets under the top byte, sorted with wide digits.
-  std::mt19937 random(7);
-  for (const std::size_t size : {63u, 64u, 5000u, 262144u, 262145u, 600000u}) {
-    for (const std::uint32_t range : {0u, 256u, 1000u, 70000u, 1u << 28, 0xffffffffu}) {
-      SCOPED_TRACE(std::to_string(size) + " values below " + std::to_string(range));
-      std::vector<std::int32_t> values(size);
-      for (std::int32_t& value : values) {
-        value = static_cast<std::int32_t>(
-            static_cast<std::uint32_t>(range == 0 ? 0 : random() % range) - 500u);
-      }
-      std::vector<std::int32_t> expected = values;
-      std::sort(expected.begin(), expected.end());
-      sort_values(values.data(), values.size());
-      ASSERT_EQ(values, expected);
-    }
-  }
 }
 
 TEST(Verdict, WritesExactLines) {

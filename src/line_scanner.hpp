@@ -1,0 +1,46 @@
+// The value reader's fast paths: runs of `label value` lines decoded many lines at a time.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// How the reader finds records. Every path gives the same values and the same ending.
+enum class ScanPath {
+  fastest,  // simd where the processor has it, else scalar
+  simd,     // whole lines at a time, their ends found with AVX2; only where the processor has it
+  scalar,   // whole lines at a time, their ends found eight bytes at a time
+  general,  // byte by byte: the plain rules of the format, and where the others hand over
+};
+
+// Whether this processor runs ScanPath::simd.
+bool simd_supported();
+
+// The path that serves `requested` on this processor: fastest and simd become simd where it is
+// supported, else scalar.
+ScanPath usable_scan_path(ScanPath requested);
+
+// Bytes past the end of the scanned text that a scan may load but never uses: the buffer that
+// holds the text must extend this far.
+inline constexpr std::size_t kScanOverread = 64;
+
+// The magnitude of the most negative value, -2147483648.
+inline constexpr std::uint64_t kMagnitudeLimit = std::uint64_t{1} << 31;
+
+// Applies the sign to a value's magnitude; false when the value lies outside -2147483648 to
+// 2147483647. Written without branches: the sign of random values is a branch no processor can
+// predict.
+inline bool signed_value(bool negative, std::uint64_t magnitude, std::int32_t& value) {
+  if (magnitude > kMagnitudeLimit - 1 + negative) return false;
+  const std::uint32_t sign_mask = 0u - static_cast<std::uint32_t>(negative);
+  value =
+      static_cast<std::int32_t>((static_cast<std::uint32_t>(magnitude) ^ sign_mask) - sign_mask);
+  return true;
+}
+
+// Decodes the records from `next`, the first byte of a label, for as long as each is a whole
+// line of exactly a label, one space, a value of one to ten digits after an optional sign, and
+// "\n" or "\r\n", all before `end`. Stores at most `capacity` values at `out`, moves `next` past
+// their lines and returns how many (one line each). Stops at the first record of any other kind,
+// which the caller reads by the general rules; ScanPath::general decodes nothing.
+std::size_t scan_whole_lines(ScanPath path, const char*& next, const char* end, std::int32_t* out,
+                             std::size_t capacity);

@@ -1,0 +1,141 @@
+// The radix sort behind the reference order.
+#include "radix_sort.hpp"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+namespace {
+
+// The sort is a radix sort on the bytes of the value, linear in the count where a comparison
+// sort costs log n comparisons per value. The top byte is sorted in place first, which leaves
+// 256 independent ranges; once a range fits the caches, its lower bytes are sorted from the
+// least significant up with a scratch range as large as it. Memory therefore stays at the
+// values themselves plus one cache-sized scratch, and only the first passes touch main memory.
+constexpr unsigned kDigitBits = 8;
+constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
+// The largest range sorted with scratch: it and its scratch (2 MiB) stay in the caches.
+constexpr std::size_t kMostWithScratch = std::size_t{1} << 18;
+// Below this, setting up 256 buckets costs more than comparing.
+constexpr std::size_t kFewestForRadix = 64;
+// Below this, most of 4096 buckets would be empty, and counting them costs more than a pass.
+constexpr std::size_t kFewestForWideDigits = std::size_t{1} << 14;
+constexpr std::size_t kMostCounts = 2 << 12;  // two passes of 12-bit digits, or four of 8
+
+// Unsigned keys in the order of the signed values: flipping the sign bit puts negatives first.
+std::uint32_t key_of(std::int32_t value) {
+  return static_cast<std::uint32_t>(value) ^ 0x80000000u;
+}
+
+std::uint32_t digit(std::int32_t value, unsigned shift) {
+  return (key_of(value) >> shift) & (kBuckets - 1);
+}
+
+// Sorts by the low `key_bits` bits of the key, the higher ones being equal, from the least
+// significant digit up: each pass moves every value from one range to the other, keeping the
+// order of equal digits. The 24 bits below a partitioned top byte take two passes of 12-bit
+// digits when there are enough values to fill 4096 buckets: a pass fewer over the data.
+void sort_low_digits(std::int32_t* values, std::int32_t* scratch, std::size_t size,
+                     unsigned key_bits) {
+  const unsigned digit_bits = key_bits == 24 && size >= kFewestForWideDigits ? 12 : kDigitBits;
+  const unsigned passes = key_bits / digit_bits;
+  const std::size_t buckets = std::size_t{1} << digit_bits;
+  const std::uint32_t digit_mask = static_cast<std::uint32_t>(buckets - 1);
+  std::uint32_t count[kMostCounts];  // `buckets` counts for each pass; size fits 32 bits
+  std::fill(count, count + passes * buckets, 0u);
+  for (std::size_t i = 0; i < size; ++i) {
+    const std::uint32_t key = key_of(values[i]);
+    for (unsigned pass = 0; pass < passes; ++pass)
+      ++count[pass * buckets + ((key >> (pass * digit_bits)) & digit_mask)];
+  }
+  std::int32_t* from = values;
+  std::int32_t* to = scratch;
+  for (unsigned pass = 0; pass < passes; ++pass) {
+    std::uint32_t* const next = count + pass * buckets;
+    const unsigned shift = pass * digit_bits;
+    // A digit that every value shares orders nothing.
+    if (next[(key_of(values[0]) >> shift) & digit_mask] == size) continue;
+    std::uint32_t total = 0;
+    for (std::size_t bucket = 0; bucket < buckets; ++bucket) {
+      const std::uint32_t counted = next[bucket];
+      next[bucket] = total;
+      total += counted;
+    }
+    for (std::size_t i = 0; i < size; ++i) {
+      const std::int32_t value = from[i];
+      to[next[(key_of(value) >> shift) & digit_mask]++] = value;
+    }
+    std::swap(from, to);
+  }
+  if (from != values) std::memcpy(values, from, size * sizeof *from);
+}
+
+// Groups the values by their digit at `shift`, in place; `start` receives where each digit's
+// values begin, and start[kBuckets] is the size.
+//
+// Every step takes the value at a position of an unfinished bucket and swaps it with the
+// value at the front of the unfilled part of its own bucket, which fills that place for good.
+// Unlike following one cycle of displaced values to its end, the steps of one sweep do not
+// wait on each other, so the processor overlaps many; sweeps repeat until every bucket is
+// full, and each step still fills one place, so the work stays linear.
+void partition_by_digit(std::int32_t* values, std::size_t size, unsigned shift,
+                        std::size_t (&start)[kBuckets + 1]) {
+  std::size_t count[kBuckets] = {};
+  for (std::size_t i = 0; i < size; ++i)
+    ++count[digit(values[i], shift)];
+  std::size_t unfilled[kBuckets];   // where each bucket's unfilled part begins
+  unsigned open_buckets[kBuckets];  // the buckets not yet full
+  std::size_t open_count = 0;
+  std::size_t total = 0;
+  for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
+    start[bucket] = unfilled[bucket] = total;
+    total += count[bucket];
+    if (count[bucket] > 0) open_buckets[open_count++] = static_cast<unsigned>(bucket);
+  }
+  start[kBuckets] = total;
+  // When one bucket is left open, every other value is in place, and so are its own.
+  while (open_count > 1) {
+    std::size_t still_open = 0;
+    for (std::size_t k = 0; k < open_count; ++k) {
+      const unsigned bucket = open_buckets[k];
+      const std::size_t end = start[bucket + 1];
+      for (std::size_t i = unfilled[bucket]; i < end; ++i) {
+        const std::int32_t value = values[i];
+        const std::size_t place = unfilled[digit(value, shift)]++;
+        values[i] = values[place];
+        values[place] = value;
+      }
+      if (unfilled[bucket] < end) open_buckets[still_open++] = bucket;
+    }
+    open_count = still_open;
+  }
+}
+
+void sort_from_digit(std::int32_t* values, std::size_t size, unsigned shift,
+                     std::int32_t* scratch) {
+  if (size < kFewestForRadix) {
+    std::sort(values, values + size);
+  } else if (size <= kMostWithScratch) {
+    sort_low_digits(values, scratch, size, shift + kDigitBits);
+  } else {
+    std::size_t start[kBuckets + 1];
+    partition_by_digit(values, size, shift, start);
+    if (shift == 0) return;
+    for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
+      sort_from_digit(values + start[bucket], start[bucket + 1] - start[bucket], shift - kDigitBits,
+                      scratch);
+    }
+  }
+}
+
+}  // namespace
+
+void sort_values(std::int32_t* values, std::size_t size) {
+  std::unique_ptr<std::int32_t[]> scratch(new std::int32_t[std::min(size, kMostWithScratch)]);
+  sort_from_digit(values, size, 32 - kDigitBits, scratch.get());
+}
+
+void sort_reference(ValueList& reference) {
+  sort_values(reference.data(), reference.size());
+}

@@ -1,0 +1,38 @@
+// The texts of the lines, where they depend on more than a number: the shown text of a
+// malformed value.
+#include "messages.hpp"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "captured_output.hpp"
+
+namespace {
+
+TEST(Messages, MalformedValueShowsOnlyPrintableAsciiAsItIs) {
+  struct Row {
+    std::string text;
+    bool cut;
+    std::string shown;
+  };
+  const Row rows[] = {
+      {"-x", false, "-x"},
+      // Both edges of the printable range, and the two bytes that would confuse the quoting.
+      {" !~\x7f", false, "\\x20!~\\x7f"},
+      {"a\"b\\c", false, "a\\x22b\\x5cc"},
+      {std::string("\0\t\x1f\x80\xff", 5), false, "\\x00\\x09\\x1f\\x80\\xff"},
+      {"12345", true, "12345..."},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.shown);
+    CapturedOutput out;
+    print_malformed_value(out.console, FileRole::output, 12, row.text, row.cut);
+    EXPECT_EQ(out.text(),
+              "Error: Line 12 of your output file should hold an integer from -2147483648 to "
+              "2147483647 but has \"" +
+                  row.shown + "\".\n");
+  }
+}
+
+}  // namespace
