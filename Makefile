@@ -1,6 +1,8 @@
-# Drives CMake and Ninja. `make demo` runs the checker on the bundled examples; `make test`
-# builds and runs every test.
+# Drives CMake, with Ninja where it is installed. `make demo` runs the checker on the bundled
+# examples; `make test` builds and runs every test. Each has a build folder of its own, so that
+# neither is spoiled by what the other did before it.
 BUILD ?= build
+TEST_BUILD ?= build-test
 SANITIZE_BUILD ?= build-sanitize
 BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
@@ -11,15 +13,18 @@ RUNS ?= 5
 CMAKE ?= cmake
 # clang builds the scanner about a tenth faster; any C++20 compiler works.
 COMPILER ?= $(shell command -v clang++ 2>/dev/null || echo c++)
-CONFIGURE = $(CMAKE) -G Ninja -DCMAKE_CXX_COMPILER=$(COMPILER)
+GENERATOR := $(if $(shell command -v ninja 2>/dev/null),-G Ninja)
+JOBS ?= $(shell nproc 2>/dev/null || echo 2)
+CONFIGURE = $(CMAKE) $(GENERATOR) -DCMAKE_CXX_COMPILER=$(COMPILER)
+PARALLEL = --parallel $(JOBS)
 
 .PHONY: all build demo test sanitize bench fuzz clean
 
 all: build
 
 build:
-	$(CONFIGURE) -S . -B $(BUILD)
-	$(CMAKE) --build $(BUILD)
+	$(CONFIGURE) -S . -B $(BUILD) -DCHECKER_TESTS=OFF
+	$(CMAKE) --build $(BUILD) $(PARALLEL)
 
 demo: build
 	@for output in passing_output.txt failing_output.txt; do \
@@ -29,32 +34,32 @@ demo: build
 	done
 
 test:
-	$(CONFIGURE) -S . -B $(BUILD) -DCHECKER_TESTS=ON -DCHECKER_WERROR=ON
-	$(CMAKE) --build $(BUILD)
-	ctest --test-dir $(BUILD) --output-on-failure --timeout 300
+	$(CONFIGURE) -S . -B $(TEST_BUILD) -DCHECKER_TESTS=ON -DCHECKER_WERROR=ON
+	$(CMAKE) --build $(TEST_BUILD) $(PARALLEL)
+	ctest --test-dir $(TEST_BUILD) --output-on-failure --timeout 300
 
 # The whole test suite again under AddressSanitizer and UndefinedBehaviorSanitizer, built by
 # g++ so that both compilers see every test.
 sanitize:
-	$(CMAKE) -S . -B $(SANITIZE_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Debug -DCHECKER_TESTS=ON \
+	$(CMAKE) -S . -B $(SANITIZE_BUILD) $(GENERATOR) -DCMAKE_CXX_COMPILER=g++ -DCMAKE_BUILD_TYPE=Debug -DCHECKER_TESTS=ON \
 	  -DCHECKER_WERROR=ON -DCHECKER_SANITIZE=ON
-	$(CMAKE) --build $(SANITIZE_BUILD)
+	$(CMAKE) --build $(SANITIZE_BUILD) $(PARALLEL)
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure --timeout 600
 
 # Times checker against the baseline; the pairs are generated once into $(BENCH_BUILD)/data
 # (2.3 GB for the default N).
 bench:
 	$(CONFIGURE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCHECKER_BENCH=ON
-	$(CMAKE) --build $(BENCH_BUILD)
+	$(CMAKE) --build $(BENCH_BUILD) $(PARALLEL)
 	$(BENCH_BUILD)/bench/run_bench $(BENCH_BUILD)/checker $(BENCH_BUILD)/bench/checker_baseline \
 	  $(BENCH_BUILD)/bench/generate_pair $(BENCH_BUILD)/data $(RUNS) $(N)
 
 # Differential fuzzing of the reader for FUZZ_SECONDS; fails on any difference or sanitizer
 # report. Seeded from the golden cases; what it finds new is kept in $(FUZZ_BUILD)/corpus.
 fuzz:
-	$(CMAKE) -S . -B $(FUZZ_BUILD) -G Ninja -DCMAKE_CXX_COMPILER=clang++ \
+	$(CMAKE) -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHECKER_FUZZ=ON
-	$(CMAKE) --build $(FUZZ_BUILD) --target value_reader_fuzz
+	$(CMAKE) --build $(FUZZ_BUILD) $(PARALLEL) --target value_reader_fuzz
 	rm -rf $(FUZZ_BUILD)/seeds && mkdir -p $(FUZZ_BUILD)/seeds $(FUZZ_BUILD)/corpus
 	for file in tests/cases/*/*.txt; do cp "$$file" "$(FUZZ_BUILD)/seeds/$$(echo "$$file" | tr / _)"; done
 	$(FUZZ_BUILD)/fuzz/value_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
@@ -62,4 +67,4 @@ fuzz:
 	  -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/seeds
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)

@@ -24,7 +24,8 @@ struct Run {
 // Runs `arguments` with standard output to /dev/null and returns its wall time and peak RSS.
 Run run(const std::vector<std::string>& arguments) {
   std::vector<char*> argv;
-  for (const auto& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
+  for (const auto& argument : arguments)
+    argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
   const auto start = std::chrono::steady_clock::now();
   const pid_t pid = fork();
@@ -42,7 +43,12 @@ Run run(const std::vector<std::string>& arguments) {
     std::fprintf(stderr, "%s failed with status %d\n", argv[0], status);
     std::exit(1);
   }
-  return {elapsed.count(), usage.ru_maxrss};
+#if defined(__APPLE__)
+  const long peak_kib = usage.ru_maxrss / 1024;  // bytes there, kibibytes on Linux
+#else
+  const long peak_kib = usage.ru_maxrss;
+#endif
+  return {elapsed.count(), peak_kib};
 }
 
 double median(std::vector<double> values) {
@@ -72,15 +78,18 @@ int main(int argc, char** argv) {
   const std::string data = argv[4];
   const int runs = std::max(1, std::atoi(argv[5]));
   std::vector<std::size_t> sizes;
-  for (int i = 6; i < argc; ++i) sizes.push_back(std::strtoull(argv[i], nullptr, 10));
+  for (int i = 6; i < argc; ++i)
+    sizes.push_back(std::strtoull(argv[i], nullptr, 10));
 
   struct Case {
     const char* kind;
     std::size_t n;
   };
   std::vector<Case> cases;
-  for (const std::size_t n : sizes) cases.push_back({"sorted", n});
-  cases.push_back({"failing", std::min<std::size_t>(1000000, *std::min_element(sizes.begin(), sizes.end()))});
+  for (const std::size_t n : sizes)
+    cases.push_back({"sorted", n});
+  cases.push_back(
+      {"failing", std::min<std::size_t>(1000000, *std::min_element(sizes.begin(), sizes.end()))});
 
   mkdir(data.c_str(), 0755);
   const std::string empty = data + "/empty.txt";
@@ -88,8 +97,9 @@ int main(int argc, char** argv) {
   const long checker_empty = run({checker, empty, empty}).peak_kib;
   const long baseline_empty = run({baseline, empty, empty}).peak_kib;
 
-  std::printf("| pair | n | checker s | baseline s | baseline / checker | checker GB/s | "
-              "checker B/value | baseline B/value | checker peak MiB | cat s |\n");
+  std::printf(
+      "| pair | n | checker s | baseline s | baseline / checker | checker GB/s | "
+      "checker B/value | baseline B/value | checker peak MiB | cat s |\n");
   std::printf("|---|---:|---:|---:|---:|---:|---:|---:|---:|---:|\n");
   for (const Case& c : cases) {
     const std::string stem = data + "/" + c.kind + "_" + std::to_string(c.n);
