@@ -2,6 +2,7 @@
 // of many megabytes, and the memory such files must not cost.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -63,21 +64,51 @@ int wait_at_most(pid_t pid, std::chrono::seconds limit, const char* what, rusage
   return status;
 }
 
-// Runs the checker on two paths; fails the test if it has not ended within a minute.
-Finished run_checker(const TempDir& dir, const std::string& input, const std::string& output) {
-  const std::string out_path = dir.path + "/stdout", err_path = dir.path + "/stderr";
+// Starts the checker on two paths, with `out` as its standard output (closed if negative), its
+// standard input closed if `close_input`, and standard error into the file `err_path`.
+pid_t start_checker(const std::string& input, const std::string& output, int out,
+                    const std::string& err_path, bool close_input = false) {
   const pid_t pid = ::fork();
   if (pid == 0) {
-    ::dup2(::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 1);
-    ::dup2(::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), 2);
-    ::execl(CHECKER_BINARY, "checker", input.c_str(), output.c_str(), nullptr);
+    ::signal(SIGPIPE, SIG_DFL);  // the checker must see to it itself
+    ::dup2(::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 2);
+    if (out >= 0) {
+      ::dup2(out, 1);
+    } else {
+      ::close(1);
+    }
+    if (close_input) ::close(0);
+    // The checker, after the emulator that runs it when it was cross-built.
+    std::vector<const char*> command = {CHECKER_COMMAND};
+    command.insert(command.end(), {input.c_str(), output.c_str(), nullptr});
+    ::execv(command[0], const_cast<char* const*>(command.data()));
     ::_exit(127);
   }
+  if (pid < 0) ADD_FAILURE() << "fork: " << std::strerror(errno);
+  return pid;
+}
+
+// A pipe whose ends the checker does not inherit but as its standard output: a reader end left
+// open in the checker would keep the pipe from ever losing its reader.
+void open_pipe(int (&ends)[2]) {
+  ASSERT_EQ(::pipe(ends), 0);
+  for (const int end : ends)
+    ASSERT_EQ(::fcntl(end, F_SETFD, FD_CLOEXEC), 0);
+}
+
+enum class Streams { files, input_closed, output_closed };
+
+// Runs the checker on two paths; fails the test if it has not ended within a minute.
+Finished run_checker(const TempDir& dir, const std::string& input, const std::string& output,
+                     Streams streams = Streams::files) {
+  const std::string out_path = dir.path + "/stdout", err_path = dir.path + "/stderr";
+  const int out = streams == Streams::output_closed
+                      ? -1
+                      : ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const pid_t pid = start_checker(input, output, out, err_path, streams == Streams::input_closed);
+  if (out >= 0) ::close(out);
   Finished finished;
-  if (pid < 0) {
-    ADD_FAILURE() << "fork: " << std::strerror(errno);
-    return finished;
-  }
+  if (pid < 0) return finished;
   rusage usage{};
   finished.status = wait_at_most(pid, std::chrono::minutes(1), "the checker", &usage);
   finished.peak_kib = peak_kib(usage);
@@ -86,10 +117,13 @@ Finished run_checker(const TempDir& dir, const std::string& input, const std::st
   return finished;
 }
 
+void expect_quiet_exit(int status, const std::string& err) {
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "status " << status;
+  EXPECT_EQ(err, "");
+}
+
 void expect_run(const Finished& finished, std::string_view last_line) {
-  EXPECT_TRUE(WIFEXITED(finished.status) && WEXITSTATUS(finished.status) == 0)
-      << "status " << finished.status;
-  EXPECT_EQ(finished.err, "");
+  expect_quiet_exit(finished.status, finished.err);
   EXPECT_EQ(finished.out, std::string(kBanner) + std::string(last_line));
 }
 
@@ -98,6 +132,25 @@ std::string records(std::size_t count) {
   for (std::size_t i = 0; i < count; ++i)
     bytes += "r " + std::to_string(i) + "\n";
   return bytes;
+}
+
+// Values 0 to count - 1 against the same in reverse: a verdict of `count` lines.
+struct FailingPair {
+  std::string input, output, verdict;
+};
+
+FailingPair failing_pair(const TempDir& dir, int count) {
+  std::string input, output, verdict;
+  for (int i = 0; i < count; ++i) {
+    const int found = count - 1 - i;
+    input += "r " + std::to_string(i) + "\n";
+    output += "r " + std::to_string(found) + "\n";
+    if (found != i) {
+      verdict += "Error: Data index " + std::to_string(i) + " should be " + std::to_string(i) +
+                 " but get " + std::to_string(found) + " !\n";
+    }
+  }
+  return {dir.file("input", input), dir.file("output", output), verdict};
 }
 
 // A process that writes to the FIFO at `path`, with the default action for SIGPIPE.
@@ -177,6 +230,56 @@ TEST(CommandLine, MalformedValueOnLineOneMillionAndOne) {
   expect_run(finished,
              "Error: Line 1000001 of the input file should hold an integer from "
              "-2147483648 to 2147483647 but has \"x\".\n");
+}
+
+TEST(CommandLine, ReaderThatGoesAwayLeavesStatusZeroAndNoError) {
+  const TempDir dir;
+  const FailingPair pair = failing_pair(dir, 20000);  // far more than a pipe holds
+  int ends[2];
+  ASSERT_NO_FATAL_FAILURE(open_pipe(ends));
+  const pid_t pid = start_checker(pair.input, pair.output, ends[1], dir.path + "/stderr");
+  ::close(ends[1]);
+  char byte;
+  EXPECT_EQ(::read(ends[0], &byte, 1), 1);
+  ::close(ends[0]);
+  expect_quiet_exit(wait_at_most(pid, std::chrono::minutes(1), "the checker"),
+                    read_all(dir.path + "/stderr"));
+}
+
+TEST(CommandLine, NonBlockingStandardOutputWithASlowReaderGetsEveryByte) {
+  const TempDir dir;
+  const FailingPair pair = failing_pair(dir, 20000);
+  int ends[2];
+  ASSERT_NO_FATAL_FAILURE(open_pipe(ends));
+  ASSERT_EQ(::fcntl(ends[1], F_SETFL, ::fcntl(ends[1], F_GETFL) | O_NONBLOCK), 0);
+  const pid_t pid = start_checker(pair.input, pair.output, ends[1], dir.path + "/stderr");
+  ::close(ends[1]);
+  std::string received;
+  char block[4096];
+  pollfd readable{ends[0], POLLIN, 0};
+  while (::poll(&readable, 1, 10000) == 1) {
+    const ssize_t got = ::read(ends[0], block, sizeof block);
+    if (got <= 0) break;
+    received.append(block, static_cast<std::size_t>(got));
+    std::this_thread::sleep_for(std::chrono::microseconds(500));
+  }
+  ::close(ends[0]);
+  expect_quiet_exit(wait_at_most(pid, std::chrono::minutes(1), "the checker"),
+                    read_all(dir.path + "/stderr"));
+  EXPECT_TRUE(received == std::string(kBanner) + pair.verdict)
+      << received.size() << " bytes received";
+}
+
+TEST(CommandLine, ClosedStandardStreams) {
+  const TempDir dir;
+  const FailingPair pair = failing_pair(dir, 1000);
+  // An input file opened as descriptor 0 is read like any other.
+  const Finished no_input = run_checker(dir, pair.input, pair.output, Streams::input_closed);
+  expect_quiet_exit(no_input.status, no_input.err);
+  EXPECT_EQ(no_input.out, std::string(kBanner) + pair.verdict);
+  // With nowhere to write, the run still ends, quietly.
+  const Finished no_output = run_checker(dir, pair.input, pair.output, Streams::output_closed);
+  expect_quiet_exit(no_output.status, no_output.err);
 }
 
 TEST(CommandLine, InputWithoutReadPermission) {

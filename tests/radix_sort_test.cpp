@@ -21,10 +21,11 @@ TEST(RadixSort, AgreesWithAComparisonSort) {
   // Sizes on both sides of where the radix sort takes over and of where ranges are split in
   // place rather than sorted with scratch. Narrow ranges leave whole digits shared and buckets
   // far larger than the rest, so that the in-place split runs on every digit down to the last;
-  // 2^28 leaves 16 large buckets under the top byte, sorted with wide digits.
+  // 2^28 leaves 16 large buckets under the top byte, sorted with wide digits; 100 values spread
+  // over 2^24 share some digits but not others.
   std::mt19937 random(7);
-  for (const std::size_t size : {63u, 64u, 5000u, 262144u, 262145u, 600000u}) {
-    for (const std::uint32_t range : {0u, 256u, 1000u, 70000u, 1u << 28, 0xffffffffu}) {
+  for (const std::size_t size : {63u, 64u, 100u, 5000u, 262144u, 262145u, 600000u}) {
+    for (const std::uint32_t range : {0u, 256u, 1000u, 70000u, 1u << 24, 1u << 28, 0xffffffffu}) {
       SCOPED_TRACE(std::to_string(size) + " values below " + std::to_string(range));
       std::vector<std::int32_t> values(size);
       for (std::int32_t& value : values) {

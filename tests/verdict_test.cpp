@@ -86,4 +86,41 @@ TEST(Verdict, OutputIsKeptOnlyFromItsFirstDifference) {
   }
 }
 
+TEST(Verdict, OutputIsComparedAcrossChunkEdges) {
+  // The output is read and compared 16384 values at a time; 16385 values end one past a chunk.
+  constexpr std::size_t kSize = 16385;
+  ValueList reference(kSize);
+  for (std::size_t i = 0; i < kSize; ++i)
+    reference[i] = static_cast<std::int32_t>(i);
+  // The reference's values in order, but -1 at position `changed`, then `after`.
+  const auto output_with = [](std::size_t changed, std::string_view after) {
+    std::string bytes;
+    for (std::size_t i = 0; i < kSize; ++i)
+      bytes += i == changed ? "r -1\n" : "r " + std::to_string(i) + "\n";
+    return bytes.append(after);
+  };
+  struct Row {
+    std::string bytes;
+    std::uint64_t size, first_difference;
+    ValueList kept;
+    ReadEnd end;
+  };
+  const Row rows[] = {
+      {output_with(kSize, ""), kSize, kSize, {}, ReadEnd::end_of_file},
+      {output_with(16384, ""), kSize, 16384, {-1}, ReadEnd::end_of_file},
+      {output_with(16383, ""), kSize, 16383, {-1, 16384}, ReadEnd::end_of_file},
+      // The value past the reference is read; the malformed one after it is not.
+      {output_with(kSize, "r 5\nr x\n"), kSize + 1, kSize, {5}, ReadEnd::value_limit},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(std::to_string(row.first_difference));
+    ValueReader reader = open_value_reader(memory_bytes(row.bytes));
+    const OutputValues output = read_output(reader, reference);
+    EXPECT_EQ(output.size, row.size);
+    EXPECT_EQ(output.first_difference, row.first_difference);
+    EXPECT_EQ(output.from_first_difference, row.kept);
+    EXPECT_EQ(reader.result.end, row.end);
+  }
+}
+
 }  // namespace

@@ -1,0 +1,90 @@
+// The whole-line scanners: which lines they must decode themselves, and where they hand over.
+#include "line_scanner.hpp"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::string lines_of(const std::string& line, int count) {
+  std::string lines;
+  for (int i = 0; i < count; ++i)
+    lines += line;
+  return lines;
+}
+
+TEST(LineScanner, TakesUsualLinesWholeAndHandsOverTheRest) {
+  struct Row {
+    std::string bytes;
+    std::vector<std::int32_t> taken;  // the values decoded before the scanner hands over
+  };
+  const std::string long_label(5000, 'x');
+  const Row rows[] = {
+      // Taken whole.
+      {"a 1\nb 22\n", {1, 22}},
+      {"a 1\r\nbc -7\r\n", {1, -7}},
+      {"a +5\nb -5\nc -0\n", {5, -5, 0}},
+      {"a 1234567890\nb 0000000012\n", {1234567890, 12}},
+      {"a -2147483648\nb 2147483647\n", {-2147483647 - 1, 2147483647}},
+      {"a#b 3\n", {3}},
+      {lines_of("label 9\n", 2000), std::vector<std::int32_t>(2000, 9)},
+      // Handed over at the first line of another kind.
+      {"a 1\nb\t2\n", {1}},
+      {"a 1\nb  2\n", {1}},
+      {"a 1\n 5\n", {1}},
+      {"a 1\n5\nb 2\n", {1}},
+      {"a 1\n# note\n", {1}},
+      {"a 1\nb 12345678901\n", {1}},
+      {"a 1\nb 2147483648\n", {1}},
+      {"a 1\nb -2147483649\n", {1}},
+      {"a 1\nb -\n", {1}},
+      {"a 1\nb +-1\n", {1}},
+      {"a 1\nb 1x\n", {1}},
+      {"a 1\nb !5\n", {1}},
+      {"a 1\nb \2005\n", {1}},  // \200 is the byte 0x80
+      {"a 1\nb 5\x01\n", {1}},
+      {"a 1\nb 5\r\r\n", {1}},
+      {"a 1\nb 5\r", {1}},  // no line end before the end of the text
+      {"a 1\nb 5", {1}},
+      {"a 1\n" + long_label + " 2\n", {1}},  // longer than a window
+      {"\x01 5\n", {}},
+  };
+  std::vector<ScanPath> paths{ScanPath::scalar};
+  if (simd_supported()) paths.push_back(ScanPath::simd);
+  for (const ScanPath path : paths) {
+    for (const Row& row : rows) {
+      SCOPED_TRACE("path " + std::to_string(static_cast<int>(path)) + ", bytes \"" +
+                   row.bytes.substr(0, 40) + "\"");
+      // Past the end lie newlines and digits, which a scanner must not take for the text's own.
+      std::string text = row.bytes + std::string(kScanOverread, '\n');
+      std::fill_n(text.end() - 8, 8, '7');
+      std::vector<std::int32_t> values(row.bytes.size());
+      const char* next = text.data();
+      const std::size_t taken = scan_whole_lines(path, next, text.data() + row.bytes.size(),
+                                                 values.data(), values.size());
+      values.resize(taken);
+      EXPECT_EQ(values, row.taken);
+      // The scanner stops at the start of the first line it did not take.
+      std::size_t rest = 0;
+      for (std::size_t line = 0; line < taken; ++line)
+        rest = row.bytes.find('\n', rest) + 1;
+      EXPECT_EQ(next - text.data(), static_cast<std::ptrdiff_t>(rest));
+    }
+  }
+}
+
+TEST(LineScanner, StopsAtItsCapacity) {
+  const std::string text = "a 1\nb 2\nc 3\n" + std::string(kScanOverread, '\0');
+  for (const ScanPath path : {ScanPath::scalar, usable_scan_path(ScanPath::simd)}) {
+    std::int32_t values[2];
+    const char* next = text.data();
+    EXPECT_EQ(scan_whole_lines(path, next, text.data() + 12, values, 2), 2u);
+    EXPECT_EQ(next, text.data() + 8);
+    EXPECT_EQ(values[1], 2);
+  }
+}
+
+}  // namespace
