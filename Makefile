@@ -6,6 +6,9 @@ TEST_BUILD ?= build-test
 SANITIZE_BUILD ?= build-sanitize
 BENCH_BUILD ?= build-bench
 FUZZ_BUILD ?= build-fuzz
+LIBCXX_BUILD ?= build-libcxx
+ARM64_BUILD ?= build-arm64
+WINDOWS_BUILD ?= build-windows
 FUZZ_SECONDS ?= 300
 # Sizes of the passing pair; the failing pair has 10^6 values, or fewer if every N is smaller.
 N ?= 1000000 10000000 50000000
@@ -18,7 +21,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CONFIGURE = $(CMAKE) $(GENERATOR) -DCMAKE_CXX_COMPILER=$(COMPILER)
 PARALLEL = --parallel $(JOBS)
 
-.PHONY: all build demo test sanitize bench fuzz clean
+.PHONY: all build demo test sanitize test-libcxx test-arm64 test-windows dist bench fuzz clean
 
 all: build
 
@@ -46,6 +49,32 @@ sanitize:
 	$(CMAKE) --build $(SANITIZE_BUILD) $(PARALLEL)
 	ctest --test-dir $(SANITIZE_BUILD) --output-on-failure --timeout 600
 
+# The whole suite built by clang against libc++, the standard library of macOS; GoogleTest is
+# built from its sources to match.
+test-libcxx:
+	$(CMAKE) -S . -B $(LIBCXX_BUILD) $(GENERATOR) -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
+	  -DCMAKE_CXX_FLAGS=-stdlib=libc++ -DCHECKER_GTEST_FROM_SOURCE=ON -DCHECKER_TESTS=ON -DCHECKER_WERROR=ON
+	$(CMAKE) --build $(LIBCXX_BUILD) $(PARALLEL)
+	ctest --test-dir $(LIBCXX_BUILD) --output-on-failure --timeout 300
+
+# The whole suite cross-built for Linux on 64-bit ARM and run under qemu-user, and for Windows
+# with MinGW-w64 and run under wine.
+test-arm64:
+	$(CMAKE) -S . -B $(ARM64_BUILD) $(GENERATOR) --toolchain platforms/linux-arm64.cmake \
+	  -DCHECKER_TESTS=ON -DCHECKER_WERROR=ON
+	$(CMAKE) --build $(ARM64_BUILD) $(PARALLEL)
+	ctest --test-dir $(ARM64_BUILD) --output-on-failure --timeout 600
+
+test-windows:
+	$(CMAKE) -S . -B $(WINDOWS_BUILD) $(GENERATOR) --toolchain platforms/windows-x86_64.cmake \
+	  -DCHECKER_TESTS=ON -DCHECKER_WERROR=ON
+	$(CMAKE) --build $(WINDOWS_BUILD) $(PARALLEL)
+	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure --timeout 600
+
+# One download per platform into dist/, each then unpacked and run on every golden case.
+dist:
+	platforms/dist.sh
+
 # Times checker against the baseline; the pairs are generated once into $(BENCH_BUILD)/data
 # (2.3 GB for the default N).
 bench:
@@ -55,7 +84,8 @@ bench:
 	  $(BENCH_BUILD)/bench/generate_pair $(BENCH_BUILD)/data $(RUNS) $(N)
 
 # Differential fuzzing of the reader for FUZZ_SECONDS; fails on any difference or sanitizer
-# report. Seeded from the golden cases; what it finds new is kept in $(FUZZ_BUILD)/corpus.
+# report. Seeded from the golden cases and tests/corpus; what it finds new is kept in
+# $(FUZZ_BUILD)/corpus.
 fuzz:
 	$(CMAKE) -S . -B $(FUZZ_BUILD) $(GENERATOR) -DCMAKE_CXX_COMPILER=clang++ \
 	  -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCHECKER_FUZZ=ON
@@ -64,7 +94,8 @@ fuzz:
 	for file in tests/cases/*/*.txt; do cp "$$file" "$(FUZZ_BUILD)/seeds/$$(echo "$$file" | tr / _)"; done
 	$(FUZZ_BUILD)/fuzz/value_reader_fuzz -max_total_time=$(FUZZ_SECONDS) -timeout=10 \
 	  -max_len=8192 -dict=fuzz/value_file.dict -print_final_stats=1 \
-	  -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/seeds
+	  -artifact_prefix=$(FUZZ_BUILD)/ $(FUZZ_BUILD)/corpus $(FUZZ_BUILD)/seeds tests/corpus
 
 clean:
-	rm -rf $(BUILD) $(TEST_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD)
+	rm -rf $(BUILD) $(TEST_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(LIBCXX_BUILD) \
+	  $(ARM64_BUILD) $(WINDOWS_BUILD) build-dist dist

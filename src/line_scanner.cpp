@@ -16,6 +16,12 @@
 #define CHECKER_HAS_SIMD 0
 #endif
 
+#if defined(__GNUC__) || defined(__clang__)
+#define CHECKER_ALWAYS_INLINE [[gnu::always_inline]] inline
+#else
+#define CHECKER_ALWAYS_INLINE __forceinline
+#endif
+
 namespace {
 
 // Lines are decoded a window at a time, so that the offsets of its marks stay in L1. A run of
@@ -27,9 +33,8 @@ constexpr std::size_t kWindow = 4096;
 // (all whitespace, and the control bytes that a line of this kind never holds) but the '\n' of
 // each "\r\n", and converts digits.
 template <class Lines>
-[[gnu::always_inline]] inline std::size_t read_whole_lines(const char*& next, const char* end,
-                                                           std::int32_t* out,
-                                                           std::size_t capacity) {
+CHECKER_ALWAYS_INLINE std::size_t read_whole_lines(const char*& next, const char* end,
+                                                   std::int32_t* out, std::size_t capacity) {
   std::uint32_t marks[kWindow + 64];  // offsets from the window's start
   const char* record = next;
   std::size_t count = 0;

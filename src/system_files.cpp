@@ -1,16 +1,161 @@
-// The checker's calls into the operating system, all of them: POSIX.
+// The checker's calls into the operating system, all of them: POSIX, or Windows through its C
+// runtime's descriptors and its wide-character API.
 #include "system_files.hpp"
 
+#include <algorithm>
+#include <cerrno>
+
+#if defined(_WIN32)
+// windows.h comes first, since shellapi.h builds on it.
+// clang-format off
+#include <windows.h>
+#include <shellapi.h>
+// clang-format on
+#include <fcntl.h>
+#include <io.h>
+#include <sys/stat.h>
+#else
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
-#include <cerrno>
+#if defined(_WIN32)
+
+namespace {
+
+// Calls of the C runtime on a descriptor that is not open (a closed standard output) then fail
+// with EBADF rather than end the process.
+void ignore_invalid_parameter(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t) {
+}
+
+std::wstring wide_of(const char* utf8) {
+  const int size = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+  if (size <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(size), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide.data(), size);
+  wide.pop_back();  // the terminating NUL, which the string keeps apart
+  return wide;
+}
+
+std::string utf8_of(const wchar_t* wide) {
+  const int size = WideCharToMultiByte(CP_UTF8, 0, wide, -1, nullptr, 0, nullptr, nullptr);
+  if (size <= 0) return {};
+  std::string utf8(static_cast<std::size_t>(size), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
+  utf8.pop_back();
+  return utf8;
+}
+
+// The errno whose text says what a failed CreateFileW found, as the same failure reads on POSIX.
+int errno_of(DWORD error) {
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND:
+    case ERROR_PATH_NOT_FOUND:
+    case ERROR_INVALID_NAME:
+    case ERROR_INVALID_DRIVE:
+    case ERROR_BAD_NETPATH:
+    case ERROR_BAD_NET_NAME:
+      return ENOENT;
+    case ERROR_ACCESS_DENIED:
+    case ERROR_SHARING_VIOLATION:
+    case ERROR_LOCK_VIOLATION:
+      return EACCES;
+    case ERROR_TOO_MANY_OPEN_FILES:
+      return EMFILE;
+    case ERROR_FILENAME_EXCED_RANGE:
+      return ENAMETOOLONG;
+    case ERROR_NOT_ENOUGH_MEMORY:
+    case ERROR_OUTOFMEMORY:
+      return ENOMEM;
+    default:
+      return EIO;
+  }
+}
+
+bool is_directory(int fd) {
+  BY_HANDLE_FILE_INFORMATION information;
+  const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+  return GetFileInformationByHandle(handle, &information) != 0 &&
+         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+
+// The C runtime reads and writes at most INT_MAX bytes a call.
+constexpr std::size_t kMostPerCall = std::size_t{1} << 30;
+
+}  // namespace
 
 void prepare_process() {
+  _set_invalid_parameter_handler(ignore_invalid_parameter);
+  // Lines end in "\n" alone, as on every other system: standard output must not add "\r".
+  _setmode(1, _O_BINARY);
+}
+
+std::vector<std::string> command_line_arguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
+  std::vector<std::string> arguments;
+  for (int i = 0; i < count; ++i)
+    arguments.push_back(utf8_of(wide[i]));
+  LocalFree(wide);
+  return arguments;
+}
+
+OpenedFile open_for_reading(const char* path) {
+  // Backup semantics let a directory open too, so that it fails at its first read with the
+  // same reason as on POSIX. The handle is not inherited, and is read in binary mode: no
+  // Ctrl-Z ends the file and no "\r\n" is folded.
+  const HANDLE handle = CreateFileW(wide_of(path).c_str(), GENERIC_READ,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return {-1, errno_of(GetLastError())};
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_RDONLY | _O_BINARY);
+  if (fd < 0) {
+    const int saved_errno = errno;
+    CloseHandle(handle);
+    return {-1, saved_errno};
+  }
+  return {fd, 0};
+}
+
+std::ptrdiff_t read_file(int fd, char* into, std::size_t capacity) {
+  const int got = _read(fd, into, static_cast<unsigned>(std::min(capacity, kMostPerCall)));
+  if (got < 0 && is_directory(fd)) errno = EISDIR;
+  return got;
+}
+
+std::uint64_t regular_file_size(int fd) {
+  struct _stat64 status;
+  if (_fstat64(fd, &status) != 0 || (status.st_mode & _S_IFMT) != _S_IFREG) return 0;
+  return static_cast<std::uint64_t>(status.st_size);
+}
+
+void close_file(int fd) {
+  _close(fd);
+}
+
+bool write_all(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const int written =
+        _write(fd, bytes.data(), static_cast<unsigned>(std::min(bytes.size(), kMostPerCall)));
+    if (written < 0) return false;
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+#else
+
+void prepare_process() {
+  // A reader of standard output that goes away must not end the run: its writes fail instead.
   ::signal(SIGPIPE, SIG_IGN);
+}
+
+std::vector<std::string> command_line_arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv, argv + argc);
 }
 
 OpenedFile open_for_reading(const char* path) {
@@ -52,3 +197,5 @@ bool write_all(int fd, std::string_view bytes) {
   }
   return true;
 }
+
+#endif

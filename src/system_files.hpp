@@ -4,11 +4,19 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
+#include <vector>
 
-// Readies the process for a run: a reader of standard output that goes away (a grading script's
-// `head`, say) must not end it, so its writes fail instead and the run still ends with status 0.
+// Readies the process for a run: standard output takes the bytes of a line unchanged, and a
+// reader of it that goes away (a grading script's `head`, say) makes writes fail rather than end
+// the process, so the run still ends with status 0.
 void prepare_process();
+
+// The command line as UTF-8, the program name first. On Windows it is taken again from the
+// wide-character command line, since `argv` there is in the ANSI code page, which cannot name
+// every file; elsewhere it is `argv` as given.
+std::vector<std::string> command_line_arguments(int argc, char** argv);
 
 // A file opened for reading, or the errno of the failed open (then `fd` is negative).
 struct OpenedFile {
@@ -16,8 +24,8 @@ struct OpenedFile {
   int saved_errno = 0;
 };
 
-// Opens `path` for reading, retrying interrupted calls; works on pipes and FIFOs. A directory
-// opens here and fails at its first read.
+// Opens the file at the UTF-8 `path` for reading, as bytes, not inherited by child processes;
+// works on pipes and FIFOs. A directory opens here and fails at its first read with EISDIR.
 OpenedFile open_for_reading(const char* path);
 
 // Fills up to `capacity` bytes at `into` from `fd`; returns how many, 0 at the end of the file,
@@ -30,6 +38,6 @@ std::uint64_t regular_file_size(int fd);
 
 void close_file(int fd);
 
-// Writes all of `bytes` to `fd`, waiting while a non-blocking descriptor is full and retrying
-// interrupted calls; false when a write failed (the reader of a pipe went away, say).
+// Writes all of `bytes` to `fd` unchanged, waiting while a non-blocking descriptor is full and
+// retrying interrupted calls; false when a write failed (the reader of a pipe went away, say).
 bool write_all(int fd, std::string_view bytes);

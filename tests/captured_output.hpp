@@ -1,26 +1,29 @@
-// A Console over a temporary file, so tests can read back exactly the bytes a run wrote.
+// A Console over a file of its own, so tests can read back exactly the bytes a run wrote.
 #pragma once
 
-#include <unistd.h>
-
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
-#include "run.hpp"
+#include "messages.hpp"
+#include "test_files.hpp"
 
 struct CapturedOutput {
-  std::FILE* file = std::tmpfile();
+  TempDir dir;
+  std::FILE* file = std::fopen((dir.path + "/output").c_str(), "wb");
+#if defined(_WIN32)
+  Console console{_fileno(file)};
+#else
   Console console{fileno(file)};
+#endif
 
-  ~CapturedOutput() { std::fclose(file); }
+  ~CapturedOutput() {
+    std::fclose(file);
+  }
 
   std::string text() const {
-    std::string bytes;
-    char block[4096];
-    ssize_t got;
-    for (off_t at = 0; (got = ::pread(console.fd, block, sizeof block, at)) > 0; at += got) {
-      bytes.append(block, static_cast<std::size_t>(got));
-    }
-    return bytes;
+    std::ifstream in(dir.path + "/output", std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 };

@@ -3,14 +3,20 @@
 #include "run.hpp"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
-#include <csignal>
+#if defined(_WIN32)
+#include <fcntl.h>
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <cstring>
 #include <string>
 #include <vector>
 
 #include "captured_output.hpp"
+#include "system_files.hpp"
 #include "test_files.hpp"
 
 namespace {
@@ -44,15 +50,20 @@ TEST(Run, ReadFailuresNameTheFileAndTheSystemsReason) {
 }
 
 TEST(Run, LostStandardOutputStillEndsWithStatusZero) {
-  std::signal(SIGPIPE, SIG_IGN);
+  prepare_process();
   int ends[2];
+#if defined(_WIN32)
+  ASSERT_EQ(_pipe(ends, 4096, _O_BINARY), 0);
+  _close(ends[0]);
+#else
   ASSERT_EQ(::pipe(ends), 0);
   ::close(ends[0]);
+#endif
   Console console{ends[1]};
   const char* arguments[] = {"checker", "/nonexistent/input", "/nonexistent/output"};
   EXPECT_EQ(run_checker(3, arguments, console), 0);
   EXPECT_TRUE(console.lost);
-  ::close(ends[1]);
+  close_file(ends[1]);
 }
 
 }  // namespace

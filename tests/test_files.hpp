@@ -2,12 +2,12 @@
 // directory of files made for one test.
 #pragma once
 
-#include <stdlib.h>
-
-#include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 // Written out here rather than taken from the code, so a changed banner fails the tests.
 inline constexpr std::string_view kBanner =
@@ -24,10 +24,18 @@ inline constexpr std::string_view kBanner =
 struct TempDir {
   std::string path;
   TempDir() {
-    char name[] = "/tmp/checker-test-XXXXXX";
-    path = ::mkdtemp(name);
+    std::random_device random;
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    std::filesystem::path candidate;
+    do {
+      candidate = base / ("checker-test-" + std::to_string(random()));
+    } while (!std::filesystem::create_directory(candidate));
+    path = candidate.string();
   }
-  ~TempDir() { std::system(("rm -rf '" + path + "'").c_str()); }
+  ~TempDir() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+  }
   std::string file(const std::string& name, std::string_view bytes) const {
     const std::string file_path = path + "/" + name;
     std::ofstream(file_path, std::ios::binary) << bytes;
