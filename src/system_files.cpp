@@ -28,8 +28,8 @@ namespace {
 
 // Calls of the C runtime on a descriptor that is not open (a closed standard output) then fail
 // with EBADF rather than end the process.
-void ignore_invalid_parameter(const wchar_t*, const wchar_t*, const wchar_t*, unsigned, uintptr_t) {
-}
+void ignore_invalid_parameter(const wchar_t*, const wchar_t*, const wchar_t*, unsigned,
+                              std::uintptr_t) {}
 
 std::wstring wide_of(const char* utf8) {
   const int size = MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);

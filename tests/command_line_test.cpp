@@ -64,20 +64,29 @@ int wait_at_most(pid_t pid, std::chrono::seconds limit, const char* what, rusage
   return status;
 }
 
-// Starts the checker on two paths, with `out` as its standard output (closed if negative), its
-// standard input closed if `close_input`, and standard error into the file `err_path`.
+// How the checker's process is set up beyond its paths.
+struct RunSetup {
+  bool input_closed = false;   // no standard input
+  bool output_closed = false;  // no standard output
+  rlim_t address_space = RLIM_INFINITY;
+};
+
+// Starts the checker on two paths, with `out` as its standard output unless that is closed, and
+// standard error into the file `err_path`.
 pid_t start_checker(const std::string& input, const std::string& output, int out,
-                    const std::string& err_path, bool close_input = false) {
+                    const std::string& err_path, const RunSetup& setup = {}) {
   const pid_t pid = ::fork();
   if (pid == 0) {
     ::signal(SIGPIPE, SIG_DFL);  // the checker must see to it itself
     ::dup2(::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 2);
-    if (out >= 0) {
-      ::dup2(out, 1);
-    } else {
+    if (setup.output_closed) {
       ::close(1);
+    } else {
+      ::dup2(out, 1);
     }
-    if (close_input) ::close(0);
+    if (setup.input_closed) ::close(0);
+    const rlimit address_space{setup.address_space, setup.address_space};
+    ::setrlimit(RLIMIT_AS, &address_space);
     // The checker, after the emulator that runs it when it was cross-built.
     std::vector<const char*> command = {CHECKER_COMMAND};
     command.insert(command.end(), {input.c_str(), output.c_str(), nullptr});
@@ -96,16 +105,14 @@ void open_pipe(int (&ends)[2]) {
     ASSERT_EQ(::fcntl(end, F_SETFD, FD_CLOEXEC), 0);
 }
 
-enum class Streams { files, input_closed, output_closed };
-
 // Runs the checker on two paths; fails the test if it has not ended within a minute.
 Finished run_checker(const TempDir& dir, const std::string& input, const std::string& output,
-                     Streams streams = Streams::files) {
+                     const RunSetup& setup = {}) {
   const std::string out_path = dir.path + "/stdout", err_path = dir.path + "/stderr";
-  const int out = streams == Streams::output_closed
+  const int out = setup.output_closed
                       ? -1
                       : ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  const pid_t pid = start_checker(input, output, out, err_path, streams == Streams::input_closed);
+  const pid_t pid = start_checker(input, output, out, err_path, setup);
   if (out >= 0) ::close(out);
   Finished finished;
   if (pid < 0) return finished;
@@ -274,12 +281,28 @@ TEST(CommandLine, ClosedStandardStreams) {
   const TempDir dir;
   const FailingPair pair = failing_pair(dir, 1000);
   // An input file opened as descriptor 0 is read like any other.
-  const Finished no_input = run_checker(dir, pair.input, pair.output, Streams::input_closed);
+  const Finished no_input = run_checker(dir, pair.input, pair.output, {.input_closed = true});
   expect_quiet_exit(no_input.status, no_input.err);
   EXPECT_EQ(no_input.out, std::string(kBanner) + pair.verdict);
   // With nowhere to write, the run still ends, quietly.
-  const Finished no_output = run_checker(dir, pair.input, pair.output, Streams::output_closed);
+  const Finished no_output = run_checker(dir, pair.input, pair.output, {.output_closed = true});
   expect_quiet_exit(no_output.status, no_output.err);
+}
+
+// Graders may run the checker under `ulimit -v`: the room reserved for the reference must follow
+// the input's size, not reach for the most any file could need.
+TEST(CommandLine, SmallFilesUnderATightAddressSpaceLimit) {
+#if defined(CHECKER_SANITIZED)
+  GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space";
+#endif
+  if (std::vector<const char*>{CHECKER_COMMAND}.size() > 1) {
+    GTEST_SKIP() << "an emulator takes its own share of the address space";
+  }
+  const TempDir dir;
+  const std::string empty = dir.file("empty", ""), records = dir.file("records", "r 1\nr 2\n");
+  const RunSetup limited{.address_space = rlim_t{256} << 20};
+  expect_run(run_checker(dir, empty, empty, limited), kPass);
+  expect_run(run_checker(dir, records, records, limited), kPass);
 }
 
 TEST(CommandLine, InputWithoutReadPermission) {

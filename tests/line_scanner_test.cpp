@@ -30,7 +30,12 @@ TEST(LineScanner, TakesUsualLinesWholeAndHandsOverTheRest) {
       {"a 1234567890\nb 0000000012\n", {1234567890, 12}},
       {"a -2147483648\nb 2147483647\n", {-2147483647 - 1, 2147483647}},
       {"a#b 3\n", {3}},
+      {"!~\x7f\xa0\xff 3\n", {3}},  // label bytes just past a mark's range, and high ones
       {lines_of("label 9\n", 2000), std::vector<std::int32_t>(2000, 9)},
+      // Odd-length lines put "\r\n" across every edge of 32 and 64 bytes, and mixed line ends
+      // leave stretches of 64 bytes without one after an edge that had one.
+      {lines_of("label -55\r\n", 300), std::vector<std::int32_t>(300, -55)},
+      {lines_of("abc 1\r\n" + lines_of("label 1\n", 9), 100), std::vector<std::int32_t>(1000, 1)},
       // Handed over at the first line of another kind.
       {"a 1\nb\t2\n", {1}},
       {"a 1\nb  2\n", {1}},
@@ -52,7 +57,8 @@ TEST(LineScanner, TakesUsualLinesWholeAndHandsOverTheRest) {
       {"a 1\n" + long_label + " 2\n", {1}},  // longer than a window
       {"\x01 5\n", {}},
   };
-  std::vector<ScanPath> paths{ScanPath::scalar};
+  // The path the checker itself takes, and each of the others.
+  std::vector<ScanPath> paths{usable_scan_path(ScanPath::fastest), ScanPath::scalar};
   if (simd_supported()) paths.push_back(ScanPath::simd);
   for (const ScanPath path : paths) {
     for (const Row& row : rows) {

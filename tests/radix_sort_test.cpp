@@ -38,6 +38,16 @@ TEST(RadixSort, AgreesWithAComparisonSort) {
       ASSERT_EQ(values, expected);
     }
   }
+  // Lone values, each the only one of its top byte, among many equal ones.
+  std::vector<std::int32_t> values(600000, 7);
+  values[123] = INT_MIN;
+  values[4567] = -1;
+  values[300000] = 7 + (1 << 24);
+  values[599999] = INT_MAX;
+  std::vector<std::int32_t> expected = values;
+  std::sort(expected.begin(), expected.end());
+  sort_values(values.data(), values.size());
+  EXPECT_EQ(values, expected);
 }
 
 }  // namespace

@@ -47,6 +47,10 @@ TEST(Run, ReadFailuresNameTheFileAndTheSystemsReason) {
             unreadable("the input file", EISDIR));
   EXPECT_EQ(run({"checker", input.c_str(), dir.path.c_str()}),
             unreadable("your output file", EISDIR));
+#if !defined(_WIN32)  // Windows says only that such a path does not exist
+  EXPECT_EQ(run({"checker", (input + "/x").c_str(), input.c_str()}),
+            unreadable("the input file", ENOTDIR));
+#endif
 }
 
 TEST(Run, LostStandardOutputStillEndsWithStatusZero) {

@@ -155,6 +155,15 @@ TEST(ValueReader, StopsAtTheLimit) {
   EXPECT_EQ(std::vector<std::int32_t>(values.begin(), values.end()), (std::vector{1, 2}));
 }
 
+TEST(ValueReader, ReadValuesFillsItsCapacityUnlessReadingEnded) {
+  // The scanner hands over at the comment; the general path must go on from there.
+  ValueReader reader = open_value_reader(memory_bytes("a 1\nb 2\n# c\nd 4\ne 5\n"));
+  std::int32_t values[3];
+  EXPECT_EQ(read_values(reader, values, 3), 3u);
+  EXPECT_EQ(values[2], 4);
+  EXPECT_FALSE(reader.ended);
+}
+
 TEST(ValueReader, FailedReadOutranksWhatWasSeen) {
   for (const std::string_view bytes : {"", "a 1\nb 2", "a 1\nb x"}) {
     SCOPED_TRACE(bytes);
