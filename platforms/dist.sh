@@ -11,6 +11,9 @@ top=$PWD
 generator=()
 if command -v ninja >/dev/null; then generator=(-G Ninja); fi
 compiler=$(command -v clang++ || echo c++)
+# llvm-strip 14 fails on a statically linked glibc program; binutils' strip does not.
+native_strip=()
+if command -v strip >/dev/null; then native_strip=(-DCMAKE_STRIP="$(command -v strip)"); fi
 
 rm -rf dist build-dist
 mkdir -p dist
@@ -22,10 +25,10 @@ package() {  # BUILD-NAME CMAKE-ARGUMENT...
   cmake --build "build-dist/$name" --parallel
   (cd "build-dist/$name" && cpack -B "$top/dist")
 }
-package linux-x86_64 -DCMAKE_CXX_COMPILER="$compiler" -DCHECKER_DOWNLOAD=linux-x86_64
+package linux-x86_64 -DCMAKE_CXX_COMPILER="$compiler" "${native_strip[@]}" -DCHECKER_DOWNLOAD=linux-x86_64
 package linux-arm64 --toolchain platforms/linux-arm64.cmake -DCHECKER_DOWNLOAD=linux-arm64
 package windows-x86_64 --toolchain platforms/windows-x86_64.cmake -DCHECKER_DOWNLOAD=windows-x86_64
-package deb -DCMAKE_CXX_COMPILER="$compiler"
+package deb -DCMAKE_CXX_COMPILER="$compiler" "${native_strip[@]}"
 rm -rf dist/_CPack_Packages
 
 failures=0
