@@ -26,27 +26,6 @@ std::string_view name_of(FileRole file) {
   return file == FileRole::input ? "the input file" : "your output file";
 }
 
-// A line of bounded length built without the heap; the longest it holds is a position error
-// line, well under its size.
-class ShortLine {
- public:
-  void add(std::string_view text) {
-    const std::size_t size = std::min(text.size(), sizeof bytes_ - size_);
-    std::memcpy(bytes_ + size_, text.data(), size);
-    size_ += size;
-  }
-  template <typename Number>
-  void add_number(Number number) {
-    size_ = static_cast<std::size_t>(
-        std::to_chars(bytes_ + size_, bytes_ + sizeof bytes_, number).ptr - bytes_);
-  }
-  std::string_view text() const { return {bytes_, size_}; }
-
- private:
-  char bytes_[128];
-  std::size_t size_ = 0;
-};
-
 // Joins the pieces of a line of any length (a program name or a system text can be long).
 std::string join(std::initializer_list<std::string_view> pieces) {
   std::string line;
@@ -80,39 +59,34 @@ void write_line(Console& console, std::string_view line) {
   if (!console.lost) console.lost = !write_all(console.fd, line);
 }
 
-void print_usage(Console& console, std::string_view program_name) {
-  write_line(console, join({"Usage: ", program_name, " <input_file> <your_output_file>\n"}));
+void ShortLine::add(std::string_view text) {
+  const std::size_t size = std::min(text.size(), sizeof bytes_ - size_);
+  std::memcpy(bytes_ + size_, text.data(), size);
+  size_ += size;
 }
 
 void print_banner(Console& console) {
   write_line(console, kBanner);
 }
 
-void print_unreadable(Console& console, FileRole file, int saved_errno) {
-  write_line(console, join({"Error: Cannot read ", name_of(file), " (", std::strerror(saved_errno),
-                            ").\n"}));
+std::string usage_line(std::string_view program_name) {
+  return join({"Usage: ", program_name, " <input_file> <your_output_file>\n"});
 }
 
-void print_malformed_value(Console& console, FileRole file, std::uint64_t line,
-                           std::string_view text, bool text_cut) {
-  char line_number[24];
-  const auto digits_end = std::to_chars(line_number, line_number + sizeof line_number, line).ptr;
-  write_line(
-      console,
-      join({"Error: Line ",
-            std::string_view(line_number, static_cast<std::size_t>(digits_end - line_number)),
-            " of ", name_of(file),
-            " should hold an integer from -2147483648 to 2147483647 but has \"",
-            shown_text(text, text_cut), "\".\n"}));
+std::string unreadable_line(FileRole file, int saved_errno) {
+  return join({"Error: Cannot read ", name_of(file), " (", std::strerror(saved_errno), ").\n"});
 }
 
-void print_size_error(Console& console) {
-  write_line(console, "Error: The size of your output is different from the size of the input.\n");
+std::string malformed_value_line(FileRole file, std::uint64_t line, std::string_view text,
+                                 bool text_cut) {
+  ShortLine line_number;
+  line_number.add_number(line);
+  return join({"Error: Line ", line_number.text(), " of ", name_of(file),
+               " should hold an integer from -2147483648 to 2147483647 but has \"",
+               shown_text(text, text_cut), "\".\n"});
 }
 
-void print_position_error(Console& console, std::uint64_t position, std::int32_t expected,
-                          std::int32_t found) {
-  // Built on the stack: a failing output of millions of values writes millions of these lines.
+ShortLine position_error_line(std::uint64_t position, std::int32_t expected, std::int32_t found) {
   ShortLine line;
   line.add("Error: Data index ");
   line.add_number(position);
@@ -121,9 +95,5 @@ void print_position_error(Console& console, std::uint64_t position, std::int32_t
   line.add(" but get ");
   line.add_number(found);
   line.add(" !\n");
-  write_line(console, line.text());
-}
-
-void print_pass(Console& console) {
-  write_line(console, "Congratulations: Your result passed this test!\n");
+  return line;
 }

@@ -1,7 +1,10 @@
 // Every line the checker writes, and where the lines go.
 #pragma once
 
+#include <charconv>
+#include <cstddef>
 #include <cstdint>
+#include <string>
 #include <string_view>
 
 // Where the run's lines go. Once a write fails (the reader of a pipe went away, say), later
@@ -18,22 +21,43 @@ void write_line(Console& console, std::string_view line);
 // Which of the two files a message speaks of.
 enum class FileRole { input, output };
 
-// "Usage: NAME <input_file> <your_output_file>", with the program name as it was given.
-void print_usage(Console& console, std::string_view program_name);
-
 // The seven-line banner and the empty line after it, in one write.
 void print_banner(Console& console);
 
+// Each function below gives one whole line, its newline included.
+
+// "Usage: NAME <input_file> <your_output_file>", with the program name as it was given.
+std::string usage_line(std::string_view program_name);
+
 // The file could not be opened or read; `saved_errno` gives the system's reason.
-void print_unreadable(Console& console, FileRole file, int saved_errno);
+std::string unreadable_line(FileRole file, int saved_errno);
 
 // A value on 1-based `line` is not an integer in range. `text` is its start as found, shown with
 // every byte that is not printable ASCII (and the quote and backslash) as \xHH; `text_cut` adds
 // "..." to say there was more.
-void print_malformed_value(Console& console, FileRole file, std::uint64_t line,
-                           std::string_view text, bool text_cut);
+std::string malformed_value_line(FileRole file, std::uint64_t line, std::string_view text,
+                                 bool text_cut);
 
-void print_size_error(Console& console);
-void print_position_error(Console& console, std::uint64_t position, std::int32_t expected,
-                          std::int32_t found);
-void print_pass(Console& console);
+inline constexpr std::string_view kSizeErrorLine =
+    "Error: The size of your output is different from the size of the input.\n";
+inline constexpr std::string_view kPassLine = "Congratulations: Your result passed this test!\n";
+
+// A line of bounded length, built on the stack: a failing output of millions of values writes
+// millions of position lines, and none of them needs the heap.
+class ShortLine {
+ public:
+  void add(std::string_view text);
+  // A number in plain decimal: no locale, no grouping, a minus sign when negative.
+  template <typename Number>
+  void add_number(Number number) {
+    size_ = static_cast<std::size_t>(
+        std::to_chars(bytes_ + size_, bytes_ + sizeof bytes_, number).ptr - bytes_);
+  }
+  std::string_view text() const { return {bytes_, size_}; }
+
+ private:
+  char bytes_[128];
+  std::size_t size_ = 0;
+};
+
+ShortLine position_error_line(std::uint64_t position, std::int32_t expected, std::int32_t found);

@@ -121,6 +121,11 @@ OpenedFile open_for_reading(const char* path) {
   return {fd, 0};
 }
 
+OpenedFile standard_input() {
+  _setmode(0, _O_BINARY);
+  return {0, 0};
+}
+
 std::ptrdiff_t read_file(int fd, char* into, std::size_t capacity) {
   const int got = _read(fd, into, static_cast<unsigned>(std::min(capacity, kMostPerCall)));
   if (got < 0 && is_directory(fd)) errno = EISDIR;
@@ -135,6 +140,20 @@ std::uint64_t regular_file_size(int fd) {
 
 void close_file(int fd) {
   _close(fd);
+}
+
+int write_file(const char* path, std::string_view bytes) {
+  const HANDLE handle = CreateFileW(wide_of(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return errno_of(GetLastError());
+  const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
+  if (fd < 0) {
+    const int saved_errno = errno;
+    CloseHandle(handle);
+    return saved_errno;
+  }
+  const int saved_errno = write_all(fd, bytes) ? 0 : errno;
+  return _close(fd) != 0 && saved_errno == 0 ? errno : saved_errno;
 }
 
 bool write_all(int fd, std::string_view bytes) {
@@ -166,6 +185,10 @@ OpenedFile open_for_reading(const char* path) {
   }
 }
 
+OpenedFile standard_input() {
+  return {0, 0};
+}
+
 std::ptrdiff_t read_file(int fd, char* into, std::size_t capacity) {
   for (;;) {
     const ssize_t got = ::read(fd, into, capacity);
@@ -181,6 +204,17 @@ std::uint64_t regular_file_size(int fd) {
 
 void close_file(int fd) {
   ::close(fd);
+}
+
+int write_file(const char* path, std::string_view bytes) {
+  int fd;
+  do {
+    fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0) return errno;
+  const int saved_errno = write_all(fd, bytes) ? 0 : errno;
+  // A full disk can show only when the file is closed, on some file systems.
+  return ::close(fd) != 0 && saved_errno == 0 ? errno : saved_errno;
 }
 
 bool write_all(int fd, std::string_view bytes) {

@@ -1,5 +1,5 @@
-// The one place the checker reaches the operating system: start-up, files read by path, and
-// standard output.
+// The one place the checker reaches the operating system: start-up, files read by path or on
+// standard input, files written whole, and standard output.
 #pragma once
 
 #include <cstddef>
@@ -28,6 +28,9 @@ struct OpenedFile {
 // works on pipes and FIFOs. A directory opens here and fails at its first read with EISDIR.
 OpenedFile open_for_reading(const char* path);
 
+// Standard input, opened for reading as bytes (no "\r\n" folded on Windows).
+OpenedFile standard_input();
+
 // Fills up to `capacity` bytes at `into` from `fd`; returns how many, 0 at the end of the file,
 // or -1 with errno set when reading failed. Interrupted calls are retried.
 std::ptrdiff_t read_file(int fd, char* into, std::size_t capacity);
@@ -37,6 +40,10 @@ std::ptrdiff_t read_file(int fd, char* into, std::size_t capacity);
 std::uint64_t regular_file_size(int fd);
 
 void close_file(int fd);
+
+// Writes `bytes` as the whole content of the file at the UTF-8 `path`, creating it or replacing
+// what it held; returns 0, or the errno of the call that failed.
+int write_file(const char* path, std::string_view bytes);
 
 // Writes all of `bytes` to `fd` unchanged, waiting while a non-blocking descriptor is full and
 // retrying interrupted calls; false when a write failed (the reader of a pipe went away, say).

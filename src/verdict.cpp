@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <limits>
 #include <vector>
 
 OutputValues read_output(ValueReader& reader, const ValueList& reference) {
@@ -40,18 +41,27 @@ OutputValues read_output(ValueReader& reader, const ValueList& reference) {
   return output;
 }
 
-void report_verdict(const ValueList& reference, const OutputValues& output, Console& console) {
+Verdict judge_output(const ValueList& reference, const OutputValues& output,
+                     std::uint64_t most_position_lines, const LineSink& sink) {
   if (reference.size() != output.size) {
-    print_size_error(console);
-    return;
+    sink(kSizeErrorLine);
+    return {VerdictKind::size_differs, 0};
   }
-  bool any_difference = false;
+  Verdict verdict;
   for (std::uint64_t position = output.first_difference; position < output.size; ++position) {
     const std::int32_t found = output.from_first_difference[position - output.first_difference];
-    if (reference[position] != found) {
-      print_position_error(console, position, reference[position], found);
-      any_difference = true;
-    }
+    if (reference[position] != found && verdict.differing_positions++ < most_position_lines)
+      sink(position_error_line(position, reference[position], found).text());
   }
-  if (!any_difference) print_pass(console);
+  if (verdict.differing_positions == 0) {
+    sink(kPassLine);
+  } else {
+    verdict.kind = VerdictKind::positions_differ;
+  }
+  return verdict;
+}
+
+void report_verdict(const ValueList& reference, const OutputValues& output, Console& console) {
+  judge_output(reference, output, std::numeric_limits<std::uint64_t>::max(),
+               [&console](std::string_view line) { write_line(console, line); });
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
+#include <string_view>
 
 #include "messages.hpp"
 #include "value_list.hpp"
@@ -20,7 +22,23 @@ struct OutputValues {
 // bounded by the reference whatever the output holds. How reading ended is in `reader.result`.
 OutputValues read_output(ValueReader& reader, const ValueList& reference);
 
-// Writes the verdict: the size error when the output's size differs from the reference's, else
-// one line for each position at which the values differ, in order of position, else the pass
-// line.
+// What the verdict found.
+enum class VerdictKind { pass, size_differs, positions_differ };
+
+struct Verdict {
+  VerdictKind kind = VerdictKind::pass;
+  std::uint64_t differing_positions = 0;  // every one of them, whether or not it got a line
+};
+
+// Receives each verdict line, its newline included.
+using LineSink = std::function<void(std::string_view line)>;
+
+// Judges the output against the reference and hands the verdict lines to `sink`, in order: the
+// size error when the output's size differs from the reference's, else one line for each of the
+// first `most_position_lines` positions at which the values differ, in order of position, else
+// the pass line. Positions past that limit are still counted, never written.
+Verdict judge_output(const ValueList& reference, const OutputValues& output,
+                     std::uint64_t most_position_lines, const LineSink& sink);
+
+// Writes the whole verdict to `console`: a line for every position that differs.
 void report_verdict(const ValueList& reference, const OutputValues& output, Console& console);

@@ -6,8 +6,6 @@
 
 #include <string>
 
-#include "captured_output.hpp"
-
 namespace {
 
 TEST(Messages, MalformedValueShowsOnlyPrintableAsciiAsItIs) {
@@ -26,9 +24,7 @@ TEST(Messages, MalformedValueShowsOnlyPrintableAsciiAsItIs) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.shown);
-    CapturedOutput out;
-    print_malformed_value(out.console, FileRole::output, 12, row.text, row.cut);
-    EXPECT_EQ(out.text(),
+    EXPECT_EQ(malformed_value_line(FileRole::output, 12, row.text, row.cut),
               "Error: Line 12 of your output file should hold an integer from -2147483648 to "
               "2147483647 but has \"" +
                   row.shown + "\".\n");

@@ -1,40 +1,67 @@
 # Runs one golden case: the real binary, in a fresh copy of the case folder, called as
-# ./checker so that the program name in its output is always the same. Passes when standard
-# output equals expected.txt byte for byte, standard error is empty and the exit status is 0.
-# With -DUPDATE=ON it writes the output to expected.txt instead (review the diff after).
-# EMULATOR, a list, runs a cross-built checker; with PROGRAM_NAME_VARIES=ON a usage line is
+# ./checker (or ./checker-judge for a folder named judge_*) so that the program name in its
+# output is always the same. Passes when standard output equals expected.txt byte for byte,
+# standard error equals expected_stderr.txt (empty without it), the exit status equals
+# status.txt (0 without it), and each expected_NAME file equals the file NAME that the run
+# wrote into feedback/. Standard input is stdin.txt, if the case has one.
+# With -DUPDATE=ON it writes what the run gave to the case's files instead (review the diff).
+# EMULATOR, a list, runs a cross-built program; with PROGRAM_NAME_VARIES=ON a usage line is
 # compared with any program name in it.
 file(REMOVE_RECURSE ${WORK_DIR})
-file(MAKE_DIRECTORY ${WORK_DIR})
+file(MAKE_DIRECTORY ${WORK_DIR}/feedback)
 file(GLOB case_files ${CASE_DIR}/*)
 file(COPY ${case_files} DESTINATION ${WORK_DIR})
-get_filename_component(suffix ${CHECKER} LAST_EXT)  # ".exe" for Windows
-file(CREATE_LINK ${CHECKER} ${WORK_DIR}/checker${suffix} SYMBOLIC)
+get_filename_component(case_name ${CASE_DIR} NAME)
+set(program ${CHECKER})
+set(program_name checker)
+if(case_name MATCHES "^judge_")
+  set(program ${JUDGE})
+  set(program_name checker-judge)
+endif()
+get_filename_component(suffix ${program} LAST_EXT)  # ".exe" for Windows
+file(CREATE_LINK ${program} ${WORK_DIR}/${program_name}${suffix} SYMBOLIC)
 
 # args.txt holds one argument a line; without it the arguments are input.txt output.txt.
 set(arguments input.txt output.txt)
 if(EXISTS ${CASE_DIR}/args.txt)
   file(STRINGS ${CASE_DIR}/args.txt arguments ENCODING UTF-8)
 endif()
+set(standard_input)
+if(EXISTS ${CASE_DIR}/stdin.txt)
+  set(standard_input INPUT_FILE ${WORK_DIR}/stdin.txt)
+endif()
 
-execute_process(COMMAND ${EMULATOR} ./checker${suffix} ${arguments}
+execute_process(COMMAND ${EMULATOR} ./${program_name}${suffix} ${arguments}
   WORKING_DIRECTORY ${WORK_DIR}
+  ${standard_input}
   OUTPUT_FILE ${WORK_DIR}/stdout.out
   ERROR_FILE ${WORK_DIR}/stderr.out
   RESULT_VARIABLE status)
+file(GLOB feedback_files RELATIVE ${WORK_DIR}/feedback ${WORK_DIR}/feedback/*)
 
 if(UPDATE)
+  file(GLOB stale ${CASE_DIR}/expected_* ${CASE_DIR}/status.txt)
+  file(REMOVE ${stale})
   file(COPY_FILE ${WORK_DIR}/stdout.out ${CASE_DIR}/expected.txt)
+  file(SIZE ${WORK_DIR}/stderr.out stderr_size)
+  if(stderr_size GREATER 0)
+    file(COPY_FILE ${WORK_DIR}/stderr.out ${CASE_DIR}/expected_stderr.txt)
+  endif()
+  if(NOT status STREQUAL "0")
+    file(WRITE ${CASE_DIR}/status.txt "${status}\n")
+  endif()
+  foreach(name IN LISTS feedback_files)
+    file(COPY_FILE ${WORK_DIR}/feedback/${name} ${CASE_DIR}/expected_${name})
+  endforeach()
   return()
 endif()
 
-if(NOT status STREQUAL "0")
-  message(FATAL_ERROR "exit status ${status}, expected 0")
+set(expected_status 0)
+if(EXISTS ${CASE_DIR}/status.txt)
+  file(STRINGS ${CASE_DIR}/status.txt expected_status)
 endif()
-file(SIZE ${WORK_DIR}/stderr.out stderr_size)
-if(NOT stderr_size EQUAL 0)
-  file(READ ${WORK_DIR}/stderr.out stderr_text)
-  message(FATAL_ERROR "standard error is not empty:\n${stderr_text}")
+if(NOT status STREQUAL expected_status)
+  message(FATAL_ERROR "exit status ${status}, expected ${expected_status}")
 endif()
 if(PROGRAM_NAME_VARIES)
   file(READ ${WORK_DIR}/stdout.out text)
@@ -43,9 +70,38 @@ if(PROGRAM_NAME_VARIES)
     file(WRITE ${WORK_DIR}/stdout.out "${text}")
   endif()
 endif()
-execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK_DIR}/stdout.out
-                        ${CASE_DIR}/expected.txt RESULT_VARIABLE differs)
-if(differs)
-  execute_process(COMMAND diff -u ${CASE_DIR}/expected.txt ${WORK_DIR}/stdout.out)
-  message(FATAL_ERROR "standard output differs from expected.txt")
-endif()
+
+# Each file the run wrote against the file that says what it must hold.
+function(compare written expected)
+  if(NOT EXISTS ${expected})
+    file(SIZE ${written} size)
+    if(size GREATER 0)
+      file(READ ${written} text)
+      message(SEND_ERROR "${written} is not empty:\n${text}")
+    endif()
+    return()
+  endif()
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${written} ${expected}
+                  RESULT_VARIABLE differs)
+  if(differs)
+    execute_process(COMMAND diff -u ${expected} ${written})
+    message(SEND_ERROR "${written} differs from ${expected}")
+  endif()
+endfunction()
+compare(${WORK_DIR}/stdout.out ${CASE_DIR}/expected.txt)
+compare(${WORK_DIR}/stderr.out ${CASE_DIR}/expected_stderr.txt)
+file(GLOB expected_feedback RELATIVE ${CASE_DIR} ${CASE_DIR}/expected_*)
+list(REMOVE_ITEM expected_feedback expected.txt expected_stderr.txt)
+foreach(name IN LISTS feedback_files)
+  if(NOT EXISTS ${CASE_DIR}/expected_${name})
+    message(SEND_ERROR "the run wrote feedback/${name}, which no expected_${name} describes")
+  endif()
+endforeach()
+foreach(expected IN LISTS expected_feedback)
+  string(REGEX REPLACE "^expected_" "" name ${expected})
+  if(NOT EXISTS ${WORK_DIR}/feedback/${name})
+    message(SEND_ERROR "the run did not write feedback/${name}")
+  else()
+    compare(${WORK_DIR}/feedback/${name} ${CASE_DIR}/${expected})
+  endif()
+endforeach()

@@ -1,0 +1,60 @@
+// The input read and sorted, then the output read against it, from files or standard input.
+#include "check.hpp"
+
+#include "radix_sort.hpp"
+#include "system_files.hpp"
+
+namespace {
+
+ByteSource file_bytes(int fd) {
+  return [fd](char* into, std::size_t capacity) { return read_file(fd, into, capacity); };
+}
+
+// Records a read that ended short of the end of its file; false if it did not.
+bool stops(Check& check, FileRole file, const ReadResult& result) {
+  if (result.end != ReadEnd::unreadable && result.end != ReadEnd::malformed_value) return false;
+  check.stopped = true;
+  check.failed_file = file;
+  check.failure = result;
+  return true;
+}
+
+ReadResult failed_open(int saved_errno) {
+  ReadResult result;
+  result.end = ReadEnd::unreadable;
+  result.saved_errno = saved_errno;
+  return result;
+}
+
+}  // namespace
+
+Check check_files(const char* input_path, const char* output_path) {
+  Check check;
+  const OpenedFile input = open_for_reading(input_path);
+  if (input.fd < 0) {
+    stops(check, FileRole::input, failed_open(input.saved_errno));
+    return check;
+  }
+  reserve_for_file_size(check.reference, regular_file_size(input.fd));
+  const ReadResult input_read = read_value_file(file_bytes(input.fd), check.reference);
+  close_file(input.fd);
+  if (stops(check, FileRole::input, input_read)) return check;
+  sort_reference(check.reference);
+
+  // An output file that cannot be opened is judged as an empty one.
+  const OpenedFile output =
+      output_path != nullptr ? open_for_reading(output_path) : standard_input();
+  if (output.fd < 0) return check;
+  ValueReader reader = open_value_reader(file_bytes(output.fd));
+  check.output = read_output(reader, check.reference);
+  close_file(output.fd);
+  stops(check, FileRole::output, reader.result);
+  return check;
+}
+
+std::string failure_line(const Check& check) {
+  if (check.failure.end == ReadEnd::unreadable)
+    return unreadable_line(check.failed_file, check.failure.saved_errno);
+  return malformed_value_line(check.failed_file, check.failure.line, check.failure.text,
+                              check.failure.text_cut);
+}

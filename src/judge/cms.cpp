@@ -1,0 +1,37 @@
+// CMS comparators: the score on the first line of standard output, and the message for the
+// contestant on the first line of standard error; any other exit status than 0 is the admin's
+// problem. CMS shows only printable ASCII there, which every verdict line is.
+#include <string>
+
+#include "protocols.hpp"
+
+namespace {
+
+int judge(JudgeCall& call) {
+  if (call.arguments.size() != 3) return usage_error(call, kCmsProtocol);
+  // The correct output is not read: the reference is the input's values, sorted.
+  const std::string input(call.arguments[0]), contestant_output(call.arguments[2]);
+  const Judgement judgement =
+      judge_files(input.c_str(), contestant_output.c_str(), kDefaultPositionLines);
+  switch (judgement.outcome) {
+    case Outcome::pass:
+      write_line(call.streams.out, "1.0\n");
+      write_line(call.streams.err, "translate:success\n");
+      return 0;
+    case Outcome::wrong:
+    case Outcome::malformed_output:
+      write_line(call.streams.out, "0.0\n");
+      write_line(call.streams.err, first_line(judgement.feedback));
+      return 0;
+    case Outcome::unreadable_output:
+    case Outcome::broken_input:
+      break;
+  }
+  write_line(call.streams.err, judgement.feedback);
+  return kCmsProtocol.judge_error_status;
+}
+
+}  // namespace
+
+const Protocol kCmsProtocol = {"cms", "<input_file> <correct_output> <contestant_output>", 1,
+                               judge};

@@ -1,0 +1,26 @@
+// Scripts and autograders that read the exit status alone: 0 when the output passes, 1 when it
+// does not, 2 when the input or the call is at fault. The verdict lines go to standard output.
+#include <string>
+
+#include "protocols.hpp"
+
+namespace {
+
+constexpr int kBrokenTest = 2;
+
+int judge(JudgeCall& call) {
+  if (call.arguments.size() != 2) return usage_error(call, kPlainProtocol);
+  const std::string input(call.arguments[0]), output(call.arguments[1]);
+  const Judgement judgement = judge_files(input.c_str(), output.c_str(), kDefaultPositionLines);
+  if (judgement.outcome == Outcome::broken_input) {
+    write_line(call.streams.err, judgement.feedback);
+    return kBrokenTest;
+  }
+  // An output that cannot be read is the program's own doing here: a fail, like a wrong one.
+  write_line(call.streams.out, judgement.feedback);
+  return judgement.outcome == Outcome::pass ? 0 : 1;
+}
+
+}  // namespace
+
+const Protocol kPlainProtocol = {"plain", "<input_file> <your_output_file>", kBrokenTest, judge};
