@@ -21,13 +21,23 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CONFIGURE = $(CMAKE) $(GENERATOR) -DCMAKE_CXX_COMPILER=$(COMPILER)
 PARALLEL = --parallel $(JOBS)
 
-.PHONY: all build demo test sanitize test-libcxx test-arm64 test-windows dist bench fuzz clean
+.PHONY: all build demo test sanitize test-libcxx test-arm64 test-windows dist grading bench fuzz clean
 
 all: build
 
+# Without CMake (macOS's command-line tools bring make and clang, not CMake), the two programs
+# are built by one compiler command each.
+ifeq ($(shell command -v $(CMAKE) 2>/dev/null),)
+build:
+	mkdir -p $(BUILD)
+	$(COMPILER) -std=c++20 -O2 -o $(BUILD)/checker src/*.cpp
+	$(COMPILER) -std=c++20 -O2 -Isrc -o $(BUILD)/checker-judge src/judge/*.cpp \
+	  $(filter-out src/main.cpp src/run.cpp,$(wildcard src/*.cpp))
+else
 build:
 	$(CONFIGURE) -S . -B $(BUILD) -DCHECKER_TESTS=OFF
 	$(CMAKE) --build $(BUILD) $(PARALLEL)
+endif
 
 demo: build
 	@for output in passing_output.txt failing_output.txt; do \
@@ -74,6 +84,11 @@ test-windows:
 # One download per platform into dist/, each then unpacked and run on every golden case.
 dist:
 	platforms/dist.sh
+
+# The grading templates, ready to use, in $(BUILD)/grading: checker-judge's sources copied into
+# those that build it.
+grading:
+	$(CMAKE) -DDEST=$(BUILD)/grading -P grading/assemble.cmake
 
 # Times checker against the baseline; the pairs are generated once into $(BENCH_BUILD)/data
 # (2.3 GB for the default N).

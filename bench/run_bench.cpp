@@ -21,8 +21,9 @@ struct Run {
   long peak_kib;
 };
 
-// Runs `arguments` with standard output to /dev/null and returns its wall time and peak RSS.
-Run run(const std::vector<std::string>& arguments) {
+// Runs `arguments` with standard output to /dev/null and returns its wall time and peak RSS;
+// ends the benchmark if it does not exit with `expected_status`.
+Run run(const std::vector<std::string>& arguments, int expected_status = 0) {
   std::vector<char*> argv;
   for (const auto& argument : arguments)
     argv.push_back(const_cast<char*>(argument.c_str()));
@@ -39,7 +40,7 @@ Run run(const std::vector<std::string>& arguments) {
   rusage usage{};
   wait4(pid, &status, 0, &usage);
   const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-  if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
+  if (!WIFEXITED(status) || WEXITSTATUS(status) != expected_status) {
     std::fprintf(stderr, "%s failed with status %d\n", argv[0], status);
     std::exit(1);
   }
@@ -131,5 +132,33 @@ int main(int argc, char** argv) {
                 static_cast<double>(checker_peak) / 1024, median(cat_times));
     std::fflush(stdout);
   }
+
+  // checker-judge beside the checker writes a few lines however many positions differ: its
+  // time on the failing pair against the passing pair of the same size, run alternately.
+  const std::string judge = checker.substr(0, checker.rfind('/') + 1) + "checker-judge";
+  if (!exists(judge)) return 0;
+  const std::size_t n = cases.back().n;
+  const std::string passing = data + "/sorted_" + std::to_string(n);
+  const std::string failing = data + "/failing_" + std::to_string(n);
+  if (!exists(passing + ".in") || !exists(passing + ".out")) {
+    run({generator, std::to_string(n), "sorted", "2026", passing + ".in", passing + ".out"});
+  }
+  std::vector<double> passing_times, failing_times, ratios;
+  long passing_peak = 0, failing_peak = 0;
+  for (int i = 0; i < runs; ++i) {
+    const Run pass = run({judge, "plain", passing + ".in", passing + ".out"}, 0);
+    const Run fail = run({judge, "plain", failing + ".in", failing + ".out"}, 1);
+    passing_times.push_back(pass.seconds);
+    failing_times.push_back(fail.seconds);
+    ratios.push_back(fail.seconds / pass.seconds);
+    passing_peak = std::max(passing_peak, pass.peak_kib);
+    failing_peak = std::max(failing_peak, fail.peak_kib);
+  }
+  std::printf("\n| checker-judge plain | n | passing pair s | failing pair s | failing / passing | "
+              "passing peak MiB | failing peak MiB |\n");
+  std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
+  std::printf("| | %zu | %.3f | %.3f | %.2fx | %.1f | %.1f |\n", n, median(passing_times),
+              median(failing_times), median(ratios), static_cast<double>(passing_peak) / 1024,
+              static_cast<double>(failing_peak) / 1024);
   return 0;
 }

@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
 # Builds one download per platform into dist/: checker-VERSION-linux-x86_64.tar.gz,
 # checker-VERSION-linux-arm64.tar.gz and checker-VERSION-windows-x86_64.zip, each holding a
-# statically linked checker, the README, the licence and (but on Windows) the man page; and a
-# .deb for x86-64. Then unpacks each download and runs its checker on every golden case, under
-# qemu-user or wine where it is not native, and fails if any case fails or if a checker needs
-# more than the system's own libraries.
+# statically linked checker and checker-judge, a README for the person who downloads it, the
+# example files, the grading templates and the licence; on Linux also cms/checker and the man
+# pages. Also a .deb for x86-64, and SHA256SUMS of them all. Then unpacks each download, runs
+# its programs on every golden case (under qemu-user or wine where they are not native) and its
+# README's sample run, and fails if any of that fails or if a program needs more than the
+# system's own libraries.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 top=$PWD
@@ -30,21 +32,24 @@ package linux-arm64 --toolchain platforms/linux-arm64.cmake -DCHECKER_DOWNLOAD=l
 package windows-x86_64 --toolchain platforms/windows-x86_64.cmake -DCHECKER_DOWNLOAD=windows-x86_64
 package deb -DCMAKE_CXX_COMPILER="$compiler" "${native_strip[@]}"
 rm -rf dist/_CPack_Packages
+(cd dist && sha256sum -- *.tar.gz *.zip *.deb >SHA256SUMS)
 
 failures=0
-# Runs every golden case on CHECKER, started through EMULATOR (words) if any.
-check_cases() {  # CHECKER PROGRAM-NAME-VARIES EMULATOR...
-  local checker=$1 varies=$2
+# Runs every golden case on the programs in FOLDER, started through EMULATOR (words) if any.
+check_cases() {  # FOLDER PROGRAM-NAME-VARIES EMULATOR...
+  local folder=$1 varies=$2 suffix=
   shift 2
+  if [ -f "$folder/checker.exe" ]; then suffix=.exe; fi
   local emulator
   emulator=$(IFS=';'; echo "$*")
   for case_dir in tests/cases/*/; do
     local name
     name=$(basename "$case_dir")
-    if ! cmake -DCHECKER="$checker" -DCASE_DIR="$top/${case_dir%/}" \
+    if ! cmake -DCHECKER="$folder/checker$suffix" -DJUDGE="$folder/checker-judge$suffix" \
+         -DCASE_DIR="$top/${case_dir%/}" \
          -DWORK_DIR="$top/build-dist/case_runs/$name" -DEMULATOR="$emulator" \
          -DPROGRAM_NAME_VARIES="$varies" -P tests/run_case.cmake; then
-      echo "FAILED: $name with $checker"
+      echo "FAILED: $name with $folder"
       failures=$((failures + 1))
     fi
   done
@@ -56,33 +61,72 @@ for archive in dist/*.tar.gz; do tar -xzf "$archive" -C "$unpacked"; done
 for archive in dist/*.zip; do cmake -E chdir "$unpacked" cmake -E tar xf "$top/$archive"; done
 ls -l dist
 
-for checker in "$unpacked"/*-linux-*/checker; do
-  # No program interpreter: the binary carries its C and C++ libraries.
-  if readelf -l "$checker" | grep -q 'program interpreter'; then
-    echo "FAILED: $checker is not statically linked"
-    failures=$((failures + 1))
-  fi
-done
-check_cases "$top/$(echo "$unpacked"/*-linux-x86_64/checker)" OFF
-check_cases "$top/$(echo "$unpacked"/*-linux-arm64/checker)" OFF "$(command -v qemu-aarch64)"
+# Counts a failure, with what failed.
+fail() {
+  echo "FAILED: $*"
+  failures=$((failures + 1))
+}
 
-windows_checker=$(echo "$unpacked"/*-windows-x86_64/checker.exe)
-# Only DLLs that every Windows has.
-dlls=$(x86_64-w64-mingw32-objdump -p "$windows_checker" | sed -n 's/^\s*DLL Name: //p')
-echo "checker.exe needs: $(echo $dlls)"
-for dll in $dlls; do
-  case $(echo "$dll" | tr '[:upper:]' '[:lower:]') in
-    kernel32.dll | msvcrt.dll | shell32.dll | user32.dll | advapi32.dll) ;;
-    *)
-      echo "FAILED: checker.exe needs $dll"
-      failures=$((failures + 1))
-      ;;
-  esac
+linux_x86_64=$top/$(echo "$unpacked"/*-linux-x86_64)
+linux_arm64=$top/$(echo "$unpacked"/*-linux-arm64)
+windows=$top/$(echo "$unpacked"/*-windows-x86_64)
+qemu=$(command -v qemu-aarch64)
+wine_run=("$top/platforms/run-under-wine.sh" "$top/build-dist/wine-prefix")
+
+for program in "$linux_x86_64"/{checker,checker-judge,cms/checker} \
+               "$linux_arm64"/{checker,checker-judge,cms/checker}; do
+  # No program interpreter: the binary carries its C and C++ libraries.
+  if readelf -l "$program" | grep -q 'program interpreter'; then fail "$program is not static"; fi
 done
-check_cases "$top/$windows_checker" ON "$top/platforms/run-under-wine.sh" "$top/build-dist/wine-prefix"
+for program in "$windows"/checker.exe "$windows"/checker-judge.exe; do
+  # Only DLLs that every Windows has.
+  dlls=$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p')
+  echo "$(basename "$program") needs: $(echo $dlls)"
+  for dll in $dlls; do
+    case $(echo "$dll" | tr '[:upper:]' '[:lower:]') in
+      kernel32.dll | msvcrt.dll | shell32.dll | user32.dll | advapi32.dll) ;;
+      *) fail "$program needs $dll" ;;
+    esac
+  done
+done
+
+check_cases "$linux_x86_64" OFF
+check_cases "$linux_arm64" OFF "$qemu"
+check_cases "$windows" ON "${wine_run[@]}"
+
+# The README's sample run, from the unpacked folder, must be what the README shows.
+check_sample() {  # FOLDER PROGRAM EMULATOR...
+  local folder=$1 program=$2
+  shift 2
+  local shown
+  shown=$(cd "$folder" && "$@" "$program" examples/input.txt examples/failing_output.txt | tr -d '\r')
+  if [[ -z "$shown" || "$(cat "$folder/README.md")" != *"$shown"* ]]; then
+    fail "the sample run in $folder differs from its README"
+  fi
+}
+check_sample "$linux_x86_64" ./checker
+check_sample "$linux_arm64" ./checker "$qemu"
+check_sample "$windows" checker.exe "${wine_run[@]}"
+
+# cms/checker as CMS calls its comparator: fixed names, in a folder of its own.
+for pair in "a 1 b 2|a 1 b 2|1.0" "a 1 b 2|a 2 b 1|0.0"; do
+  IFS='|' read -r input output score <<<"$pair"
+  for folder in "$linux_x86_64" "$linux_arm64"; do
+    box=$(mktemp -d)
+    cp "$folder/cms/checker" "$box/checker"
+    echo "$input" >"$box/input.txt"
+    echo "$input" >"$box/correct_output.txt"
+    echo "$output" >"$box/user_output.txt"
+    emulator=()
+    if [ "$folder" = "$linux_arm64" ]; then emulator=("$qemu"); fi
+    got=$(cd "$box" && "${emulator[@]}" ./checker input.txt correct_output.txt user_output.txt 2>/dev/null)
+    if [ "$got" != "$score" ]; then fail "cms/checker in $folder gave '$got' for '$output'"; fi
+    rm -rf "$box"
+  done
+done
 
 if [ "$failures" -ne 0 ]; then
   echo "$failures failures"
   exit 1
 fi
-echo "every download passed every golden case"
+echo "every download passed every golden case and its sample run"

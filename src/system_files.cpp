@@ -89,8 +89,10 @@ constexpr std::size_t kMostPerCall = std::size_t{1} << 30;
 
 void prepare_process() {
   _set_invalid_parameter_handler(ignore_invalid_parameter);
-  // Lines end in "\n" alone, as on every other system: standard output must not add "\r".
+  // Lines end in "\n" alone, as on every other system: neither standard output nor standard
+  // error (where judges read messages) may add "\r".
   _setmode(1, _O_BINARY);
+  _setmode(2, _O_BINARY);
 }
 
 std::vector<std::string> command_line_arguments(int argc, char** argv) {

@@ -1,0 +1,68 @@
+# The ICPC example problem package as a judge uses it: laid out as `make grading` lays it out, its
+# output validator imported as DOMjudge imports one (flat, only build and run executable), built
+# by its build script, then called as judges call it, with the package's validator_flags, on each
+# answer file and on each submission's output for each test.
+#   cmake -DSOURCE_DIR=... -DWORK_DIR=... -DCXX=... -P icpc_package_test.cmake
+file(REMOVE_RECURSE ${WORK_DIR})
+execute_process(COMMAND ${CMAKE_COMMAND} -DDEST=${WORK_DIR}/grading
+                        -P ${SOURCE_DIR}/grading/assemble.cmake COMMAND_ERROR_IS_FATAL ANY)
+set(package ${WORK_DIR}/grading/icpc-problem)
+set(validator ${WORK_DIR}/validator)
+file(GLOB validator_files ${package}/output_validators/checker/*)
+file(COPY ${validator_files} DESTINATION ${validator}
+     FILE_PERMISSIONS OWNER_READ OWNER_WRITE GROUP_READ WORLD_READ)
+file(CHMOD ${validator}/build ${validator}/run
+     PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ WORLD_READ)
+execute_process(COMMAND ./build WORKING_DIRECTORY ${validator} COMMAND_ERROR_IS_FATAL ANY)
+
+file(STRINGS ${package}/problem.yaml flags REGEX "^validator_flags:")
+string(REGEX REPLACE "^validator_flags: *" "" flags "${flags}")
+separate_arguments(flags UNIX_COMMAND "${flags}")
+
+# Calls the validator on TEAM_OUTPUT for TEST, and sets `status` to its exit status.
+function(validate test team_output)
+  string(REGEX REPLACE "\\.in$" ".ans" answer ${test})
+  file(REMOVE_RECURSE ${WORK_DIR}/feedback)
+  file(MAKE_DIRECTORY ${WORK_DIR}/feedback)
+  execute_process(COMMAND ${validator}/run ${test} ${answer} ${WORK_DIR}/feedback/ ${flags}
+                  INPUT_FILE ${team_output} OUTPUT_VARIABLE out RESULT_VARIABLE result)
+  if(NOT out STREQUAL "")
+    message(SEND_ERROR "the validator wrote to standard output: ${out}")
+  endif()
+  if(NOT EXISTS ${WORK_DIR}/feedback/judgemessage.txt)
+    message(SEND_ERROR "no judgemessage.txt for ${team_output} on ${test}")
+  endif()
+  set(status ${result} PARENT_SCOPE)
+endfunction()
+
+file(GLOB_RECURSE tests ${package}/data/*.in)
+foreach(test IN LISTS tests)
+  string(REGEX REPLACE "\\.in$" ".ans" answer ${test})
+  validate(${test} ${answer})
+  if(NOT status EQUAL 42)
+    message(SEND_ERROR "${answer} is not accepted: status ${status}")
+  endif()
+endforeach()
+
+file(GLOB_RECURSE submissions ${package}/submissions/*.cpp)
+foreach(submission IN LISTS submissions)
+  get_filename_component(kind ${submission} DIRECTORY)
+  get_filename_component(kind ${kind} NAME)
+  get_filename_component(name ${submission} NAME_WE)
+  execute_process(COMMAND ${CXX} -O2 -o ${WORK_DIR}/${name} ${submission}
+                  COMMAND_ERROR_IS_FATAL ANY)
+  set(statuses)
+  foreach(test IN LISTS tests)
+    execute_process(COMMAND ${WORK_DIR}/${name} INPUT_FILE ${test}
+                    OUTPUT_FILE ${WORK_DIR}/team_output COMMAND_ERROR_IS_FATAL ANY)
+    validate(${test} ${WORK_DIR}/team_output)
+    list(APPEND statuses ${status})
+  endforeach()
+  list(REMOVE_DUPLICATES statuses)
+  list(SORT statuses)
+  if(kind STREQUAL "accepted" AND NOT statuses STREQUAL "42")
+    message(SEND_ERROR "${name}, accepted, got ${statuses}")
+  elseif(kind STREQUAL "wrong_answer" AND NOT statuses MATCHES "^(42;)?43$")
+    message(SEND_ERROR "${name}, a wrong answer, got ${statuses}")
+  endif()
+endforeach()
