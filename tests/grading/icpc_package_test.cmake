@@ -1,7 +1,7 @@
 # The ICPC example problem package as a judge uses it: laid out as `make grading` lays it out, its
 # output validator imported as DOMjudge imports one (flat, only build and run executable), built
 # by its build script, then called as judges call it, with the package's validator_flags, on each
-# answer file and on each submission's output for each test.
+# answer file and on each submission's output for each test, piped in as it is written.
 #   cmake -DSOURCE_DIR=... -DWORK_DIR=... -DCXX=... -P icpc_package_test.cmake
 file(REMOVE_RECURSE ${WORK_DIR})
 execute_process(COMMAND ${CMAKE_COMMAND} -DDEST=${WORK_DIR}/grading
@@ -19,13 +19,25 @@ file(STRINGS ${package}/problem.yaml flags REGEX "^validator_flags:")
 string(REGEX REPLACE "^validator_flags: *" "" flags "${flags}")
 separate_arguments(flags UNIX_COMMAND "${flags}")
 
-# Calls the validator on TEAM_OUTPUT for TEST, and sets `status` to its exit status.
+# Calls the validator on TEST with the team output on standard input: the file TEAM_OUTPUT, or,
+# with PIPED, the output of the program TEAM_OUTPUT through a pipe. Sets `status` to its exit
+# status.
 function(validate test team_output)
   string(REGEX REPLACE "\\.in$" ".ans" answer ${test})
   file(REMOVE_RECURSE ${WORK_DIR}/feedback)
   file(MAKE_DIRECTORY ${WORK_DIR}/feedback)
-  execute_process(COMMAND ${validator}/run ${test} ${answer} ${WORK_DIR}/feedback/ ${flags}
-                  INPUT_FILE ${team_output} OUTPUT_VARIABLE out RESULT_VARIABLE result)
+  set(validator_call ${validator}/run ${test} ${answer} ${WORK_DIR}/feedback/ ${flags})
+  if(ARGV2 STREQUAL "PIPED")
+    execute_process(COMMAND ${team_output} INPUT_FILE ${test} COMMAND ${validator_call}
+                    OUTPUT_VARIABLE out RESULTS_VARIABLE results)
+    list(POP_FRONT results team_status result)
+    if(NOT team_status EQUAL 0)
+      message(SEND_ERROR "${team_output} failed on ${test}: ${team_status}")
+    endif()
+  else()
+    execute_process(COMMAND ${validator_call} INPUT_FILE ${team_output}
+                    OUTPUT_VARIABLE out RESULT_VARIABLE result)
+  endif()
   if(NOT out STREQUAL "")
     message(SEND_ERROR "the validator wrote to standard output: ${out}")
   endif()
@@ -53,9 +65,7 @@ foreach(submission IN LISTS submissions)
                   COMMAND_ERROR_IS_FATAL ANY)
   set(statuses)
   foreach(test IN LISTS tests)
-    execute_process(COMMAND ${WORK_DIR}/${name} INPUT_FILE ${test}
-                    OUTPUT_FILE ${WORK_DIR}/team_output COMMAND_ERROR_IS_FATAL ANY)
-    validate(${test} ${WORK_DIR}/team_output)
+    validate(${test} ${WORK_DIR}/${name} PIPED)
     list(APPEND statuses ${status})
   endforeach()
   list(REMOVE_DUPLICATES statuses)
