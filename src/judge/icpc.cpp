@@ -44,6 +44,8 @@ int judge(JudgeCall& call) {
   std::uint64_t most_lines = kDefaultPositionLines;
   bool team_message = false;
   for (std::size_t i = 3; i < arguments.size(); ++i) {
+    // DOMjudge splits its flags at each space, so two spaces in a row make an empty one.
+    if (arguments[i].empty()) continue;
     if (arguments[i] == "team_message") {
       team_message = true;
     } else if (arguments[i] == "max_lines" && i + 1 < arguments.size() &&

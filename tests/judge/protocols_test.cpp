@@ -210,7 +210,7 @@ TEST(Judge, IcpcFeedbackFolderAndExitStatus) {
   std::vector<Row> rows = {
       {{f.input, f.good, f.feedback}, f.good, 42, "", kPass},
       {{f.input, f.good, with_separator}, f.wrong, 43, "", kWrong},
-      {{f.input, f.good, f.feedback, "team_message"}, f.good, 42, "", kPass, kPass},
+      {{f.input, f.good, f.feedback, "", "team_message"}, f.good, 42, "", kPass, kPass},
       {{f.input, f.good, f.feedback, "team_message", "max_lines", "1"}, f.wrong, 43, "",
        std::string(kFirst) + "In all, 2 of 3 positions differ.\n", kFirst},
       {{f.input, f.good, f.feedback, "max_lines", "0"}, f.wrong, 43, "",
