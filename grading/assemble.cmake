@@ -19,5 +19,5 @@ file(COPY ${judge_sources} ${top}/LICENSE DESTINATION ${DEST}/icpc)
 file(COPY ${judge_sources} ${top}/LICENSE DESTINATION ${DEST}/gradescope/checker-judge-sources)
 
 file(GLOB validator ${DEST}/icpc/*)
-file(COPY ${validator} DESTINATION ${DEST}/icpc-problem/output_validators/checker
+file(COPY ${validator} DESTINATION ${DEST}/sortvalues/output_validators/checker
      USE_SOURCE_PERMISSIONS)

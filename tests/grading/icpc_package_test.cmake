@@ -1,12 +1,13 @@
 # The ICPC example problem package as a judge uses it: laid out as `make grading` lays it out, its
-# output validator imported as DOMjudge imports one (flat, only build and run executable), built
-# by its build script, then called as judges call it, with the package's validator_flags, on each
-# answer file and on each submission's output for each test, piped in as it is written.
+# input validator run on every test's input, its output validator imported as DOMjudge imports
+# one (flat, only build and run executable), built by its build script, then called as judges
+# call it, with the package's validator_flags, on each answer file and on each submission's
+# output for each test, piped in as it is written.
 #   cmake -DSOURCE_DIR=... -DWORK_DIR=... -DCXX=... -P icpc_package_test.cmake
 file(REMOVE_RECURSE ${WORK_DIR})
 execute_process(COMMAND ${CMAKE_COMMAND} -DDEST=${WORK_DIR}/grading
                         -P ${SOURCE_DIR}/grading/assemble.cmake COMMAND_ERROR_IS_FATAL ANY)
-set(package ${WORK_DIR}/grading/icpc-problem)
+set(package ${WORK_DIR}/grading/sortvalues)
 set(validator ${WORK_DIR}/validator)
 file(GLOB validator_files ${package}/output_validators/checker/*)
 file(COPY ${validator_files} DESTINATION ${validator}
@@ -48,7 +49,13 @@ function(validate test team_output)
 endfunction()
 
 file(GLOB_RECURSE tests ${package}/data/*.in)
+execute_process(COMMAND ${CXX} -std=c++20 -O2 -o ${WORK_DIR}/input_validator
+                        ${package}/input_validators/records/records.cpp COMMAND_ERROR_IS_FATAL ANY)
 foreach(test IN LISTS tests)
+  execute_process(COMMAND ${WORK_DIR}/input_validator INPUT_FILE ${test} RESULT_VARIABLE valid)
+  if(NOT valid EQUAL 42)
+    message(SEND_ERROR "the input validator rejects ${test}: status ${valid}")
+  endif()
   string(REGEX REPLACE "\\.in$" ".ans" answer ${test})
   validate(${test} ${answer})
   if(NOT status EQUAL 42)
