@@ -45,7 +45,7 @@ Verdict judge_output(const ValueList& reference, const OutputValues& output,
                      std::uint64_t most_position_lines, const LineSink& sink) {
   if (reference.size() != output.size) {
     sink(kSizeErrorLine);
-    return {VerdictKind::size_differs, 0};
+    return {VerdictKind::size_differs};
   }
   Verdict verdict;
   for (std::uint64_t position = output.first_difference; position < output.size; ++position) {

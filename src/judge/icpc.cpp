@@ -71,6 +71,5 @@ int judge(JudgeCall& call) {
 }  // namespace
 
 const Protocol kIcpcProtocol = {
-    "icpc",
-    "<input_file> <answer_file> <feedback_dir> [max_lines N] [team_message] < team_output",
+    "icpc", "<input_file> <answer_file> <feedback_dir> [max_lines N] [team_message] < team_output",
     kJudgeError, judge};

@@ -27,15 +27,15 @@ int run_judge(int argc, const char* const* argv, JudgeStreams& streams) {
                                                             &kTestlibProtocol, &kPlainProtocol};
   for (const Protocol* protocol : protocols) {
     if (argc > 1 && argv[1] == protocol->mode) {
-      JudgeCall call = call_of(std::string(program) + " " + std::string(protocol->mode), argc,
-                               argv, 2, streams);
+      JudgeCall call =
+          call_of(std::string(program) + " " + std::string(protocol->mode), argc, argv, 2, streams);
       return protocol->judge(call);
     }
   }
   std::string usage;
   for (const Protocol* protocol : protocols)
-    usage += protocol_usage_line(std::string(program) + " " + std::string(protocol->mode),
-                                 *protocol);
+    usage +=
+        protocol_usage_line(std::string(program) + " " + std::string(protocol->mode), *protocol);
   write_line(streams.err, usage);
   return kNoMode;
 }

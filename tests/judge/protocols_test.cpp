@@ -73,22 +73,27 @@ struct Finished {
   std::string out, err;
 };
 
+// Calls `judge` with streams of its own, and keeps what it wrote to them.
+template <typename Judge>
+Finished capture(Judge judge) {
+  CapturedOutput out, err;
+  JudgeStreams streams{out.console, err.console};
+  const int status = judge(streams);
+  return {status, out.text(), err.text()};
+}
+
 // Runs checker-judge with `arguments` after the program name, and standard input from the
 // file at `standard_input` if any.
 Finished run(const std::vector<std::string>& arguments, const std::string& standard_input = "") {
-  std::vector<const char*> argv = {"checker-judge"};
+  std::vector<const char*> argv = {"/usr/bin/checker-judge"};
   for (const std::string& argument : arguments)
     argv.push_back(argument.c_str());
-  CapturedOutput out, err;
-  JudgeStreams streams{out.console, err.console};
-  int status;
-  if (standard_input.empty()) {
-    status = run_judge(static_cast<int>(argv.size()), argv.data(), streams);
-  } else {
-    const StandardInputFrom redirected(standard_input);
-    status = run_judge(static_cast<int>(argv.size()), argv.data(), streams);
-  }
-  return {status, out.text(), err.text()};
+  const auto judge = [&argv](JudgeStreams& streams) {
+    return run_judge(static_cast<int>(argv.size()), argv.data(), streams);
+  };
+  if (standard_input.empty()) return capture(judge);
+  const StandardInputFrom redirected(standard_input);
+  return capture(judge);
 }
 
 std::string reason(int error) {
@@ -96,7 +101,8 @@ std::string reason(int error) {
 }
 
 constexpr const char* kPass = "Congratulations: Your result passed this test!\n";
-constexpr const char* kSize = "Error: The size of your output is different from the size of the input.\n";
+constexpr const char* kSize =
+    "Error: The size of your output is different from the size of the input.\n";
 constexpr const char* kFirst = "Error: Data index 1 should be 10 but get 16 !\n";
 constexpr const char* kWrong =
     "Error: Data index 1 should be 10 but get 16 !\n"
@@ -127,8 +133,10 @@ struct Files {
 
 TEST(Judge, PlainCmsAndTestlibOverTheVerdictClasses) {
   const Files f;
-  const std::string cannot_read_output = "Error: Cannot read your output file (" + reason(EISDIR) + ").\n";
-  const std::string cannot_read_input = "Error: Cannot read the input file (" + reason(ENOENT) + ").\n";
+  const std::string cannot_read_output =
+      "Error: Cannot read your output file (" + reason(EISDIR) + ").\n";
+  const std::string cannot_read_input =
+      "Error: Cannot read the input file (" + reason(ENOENT) + ").\n";
   struct Row {
     std::vector<std::string> arguments;
     int status;
@@ -137,15 +145,20 @@ TEST(Judge, PlainCmsAndTestlibOverTheVerdictClasses) {
   const Row rows[] = {
       {{"plain", f.input, f.good}, 0, kPass, ""},
       {{"plain", f.input, f.wrong}, 1, kWrong, ""},
-      {{"plain", f.input, f.one_wrong}, 1,
-       "Error: Data index 2 should be 16 but get 17 !\nIn all, 1 of 3 positions differs.\n", ""},
+      {{"plain", f.input, f.one_wrong},
+       1,
+       "Error: Data index 2 should be 16 but get 17 !\nIn all, 1 of 3 positions differs.\n",
+       ""},
       {{"plain", f.input, f.short_output}, 1, kSize, ""},
       {{"plain", f.input, f.missing}, 1, kSize, ""},  // read as empty, as the checker does
       {{"plain", f.input, f.malformed}, 1, kMalformed, ""},
       {{"plain", f.input, f.folder}, 1, cannot_read_output, ""},  // the program's own doing
       {{"plain", f.broken_input, f.good}, 2, "", kBrokenInput},
       {{"plain", f.missing, f.good}, 2, "", cannot_read_input},
-      {{"plain", f.input}, 2, "", "Usage: checker-judge plain <input_file> <your_output_file>\n"},
+      {{"plain", f.input},
+       2,
+       "",
+       "Usage: /usr/bin/checker-judge plain <input_file> <your_output_file>\n"},
 
       {{"cms", f.input, f.good, f.good}, 0, "1.0\n", "translate:success\n"},
       {{"cms", f.input, f.good, f.wrong}, 0, "0.0\n", kFirst},
@@ -153,25 +166,35 @@ TEST(Judge, PlainCmsAndTestlibOverTheVerdictClasses) {
       {{"cms", f.input, f.good, f.malformed}, 0, "0.0\n", kMalformed},
       {{"cms", f.input, f.good, f.folder}, 1, "", cannot_read_output},  // the system wrote it
       {{"cms", f.broken_input, f.good, f.good}, 1, "", kBrokenInput},
-      {{"cms", f.input, f.good}, 1, "",
-       "Usage: checker-judge cms <input_file> <correct_output> <contestant_output>\n"},
+      {{"cms", f.input, f.good},
+       1,
+       "",
+       "Usage: /usr/bin/checker-judge cms <input_file> <correct_output> <contestant_output>\n"},
 
       {{"testlib", f.input, f.good, f.good}, 0, "", std::string("ok ") + kPass},
       {{"testlib", f.input, f.wrong, f.good}, 1, "", std::string("wrong answer ") + kWrong},
-      {{"testlib", f.input, f.malformed, f.good}, 2, "",
+      {{"testlib", f.input, f.malformed, f.good},
+       2,
+       "",
        std::string("wrong output format ") + kMalformed},
       {{"testlib", f.input, f.folder, f.good}, 3, "", "FAIL " + cannot_read_output},
       {{"testlib", f.missing, f.good, f.good}, 3, "", "FAIL " + cannot_read_input},
-      {{"testlib", f.input, f.good, f.good, f.dir.path + "/result", "-appes"}, 3, "",
-       "Usage: checker-judge testlib <input_file> <output_file> <answer_file> [result_file]\n"},
+      {{"testlib", f.input, f.good, f.good, f.dir.path + "/result", "-appes"},
+       3,
+       "",
+       "Usage: /usr/bin/checker-judge testlib <input_file> <output_file> <answer_file> "
+       "[result_file]\n"},
 
       // Without a mode it knows, every usage line.
-      {{"icpc-format", f.input, f.good}, 2, "",
-       "Usage: checker-judge icpc <input_file> <answer_file> <feedback_dir> [max_lines N] "
+      {{"icpc-format", f.input, f.good},
+       2,
+       "",
+       "Usage: /usr/bin/checker-judge icpc <input_file> <answer_file> <feedback_dir> [max_lines N] "
        "[team_message] < team_output\n"
-       "Usage: checker-judge cms <input_file> <correct_output> <contestant_output>\n"
-       "Usage: checker-judge testlib <input_file> <output_file> <answer_file> [result_file]\n"
-       "Usage: checker-judge plain <input_file> <your_output_file>\n"},
+       "Usage: /usr/bin/checker-judge cms <input_file> <correct_output> <contestant_output>\n"
+       "Usage: /usr/bin/checker-judge testlib <input_file> <output_file> <answer_file> "
+       "[result_file]\n"
+       "Usage: /usr/bin/checker-judge plain <input_file> <your_output_file>\n"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.arguments[0] + " " + row.arguments.back());
@@ -180,6 +203,23 @@ TEST(Judge, PlainCmsAndTestlibOverTheVerdictClasses) {
     EXPECT_EQ(finished.out, row.out);
     EXPECT_EQ(finished.err, row.err);
   }
+}
+
+// cms/checker: the protocol's arguments alone, and its own name in its usage line.
+TEST(Judge, CmsBuildTakesTheArgumentsAlone) {
+  const Files f;
+  const auto cms = [](std::vector<const char*> argv) {
+    return capture([&argv](JudgeStreams& streams) {
+      return run_protocol(kCmsProtocol, static_cast<int>(argv.size()), argv.data(), streams);
+    });
+  };
+  const Finished wrong = cms({"./checker", f.input.c_str(), f.good.c_str(), f.wrong.c_str()});
+  EXPECT_EQ(wrong.status, 0);
+  EXPECT_EQ(wrong.out, "0.0\n");
+  EXPECT_EQ(wrong.err, kFirst);
+  const Finished usage = cms({"./checker"});
+  EXPECT_EQ(usage.status, 1);
+  EXPECT_EQ(usage.err, "Usage: ./checker <input_file> <correct_output> <contestant_output>\n");
 }
 
 TEST(Judge, TestlibResultFileGetsTheSameText) {
@@ -199,7 +239,7 @@ TEST(Judge, IcpcFeedbackFolderAndExitStatus) {
   const Files f;
   const std::string with_separator = f.feedback + "/";
   const std::string usage =
-      "Usage: checker-judge icpc <input_file> <answer_file> <feedback_dir> [max_lines N] "
+      "Usage: /usr/bin/checker-judge icpc <input_file> <answer_file> <feedback_dir> [max_lines N] "
       "[team_message] < team_output\n";
   struct Row {
     std::vector<std::string> arguments;
@@ -211,9 +251,16 @@ TEST(Judge, IcpcFeedbackFolderAndExitStatus) {
       {{f.input, f.good, f.feedback}, f.good, 42, "", kPass},
       {{f.input, f.good, with_separator}, f.wrong, 43, "", kWrong},
       {{f.input, f.good, f.feedback, "", "team_message"}, f.good, 42, "", kPass, kPass},
-      {{f.input, f.good, f.feedback, "team_message", "max_lines", "1"}, f.wrong, 43, "",
-       std::string(kFirst) + "In all, 2 of 3 positions differ.\n", kFirst},
-      {{f.input, f.good, f.feedback, "max_lines", "0"}, f.wrong, 43, "",
+      {{f.input, f.good, f.feedback, "team_message", "max_lines", "1"},
+       f.wrong,
+       43,
+       "",
+       std::string(kFirst) + "In all, 2 of 3 positions differ.\n",
+       kFirst},
+      {{f.input, f.good, f.feedback, "max_lines", "0"},
+       f.wrong,
+       43,
+       "",
        "In all, 2 of 3 positions differ.\n"},
       {{f.input, f.good, f.feedback, "team_message"}, f.short_output, 43, "", kSize, kSize},
       {{f.input, f.good, f.feedback}, f.malformed, 43, "", kMalformed},
@@ -247,8 +294,8 @@ TEST(Judge, IcpcUnwritableFeedbackFolderIsAJudgeError) {
   const Files f;
   const Finished finished = run({"icpc", f.input, f.good, f.missing}, f.good);
   EXPECT_EQ(finished.status, 1);
-  EXPECT_EQ(finished.err, "Error: Cannot write " + f.missing + "/judgemessage.txt (" +
-                              reason(ENOENT) + ").\n");
+  EXPECT_EQ(finished.err,
+            "Error: Cannot write " + f.missing + "/judgemessage.txt (" + reason(ENOENT) + ").\n");
 }
 
 TEST(Judge, MillionDifferencesGetAtMostMaxLinesAndACount) {
@@ -266,8 +313,9 @@ TEST(Judge, MillionDifferencesGetAtMostMaxLinesAndACount) {
   const std::string message = read_all(f.feedback + "/judgemessage.txt");
   EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 21);
   EXPECT_TRUE(message.starts_with("Error: Data index 0 should be 0 but get 1 !\n"));
-  EXPECT_TRUE(message.ends_with("Error: Data index 19 should be 19 but get 20 !\n"
-                                "In all, 1000000 of 1000000 positions differ.\n"));
+  EXPECT_TRUE(
+      message.ends_with("Error: Data index 19 should be 19 but get 20 !\n"
+                        "In all, 1000000 of 1000000 positions differ.\n"));
 }
 
 }  // namespace
