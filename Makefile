@@ -21,7 +21,8 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CONFIGURE = $(CMAKE) $(GENERATOR) -DCMAKE_CXX_COMPILER=$(COMPILER)
 PARALLEL = --parallel $(JOBS)
 
-.PHONY: all build demo test sanitize test-libcxx test-arm64 test-windows dist grading bench fuzz clean
+.PHONY: all build demo test sanitize test-libcxx test-arm64 test-windows dist grading bench bench-lists \
+  bench-past-2-32 fuzz clean
 
 all: build
 
@@ -97,6 +98,20 @@ bench:
 	$(CMAKE) --build $(BENCH_BUILD) $(PARALLEL)
 	$(BENCH_BUILD)/bench/run_bench $(BENCH_BUILD)/checker $(BENCH_BUILD)/bench/checker_baseline \
 	  $(BENCH_BUILD)/bench/generate_pair $(BENCH_BUILD)/data $(RUNS) $(N)
+
+# Large lists: peak memory a value and time, against a second checker if OTHER names one, on
+# N_LISTS records as files, through pipes, and kept whole; then positions and lines past 2^32
+# (16 GiB and minutes).
+N_LISTS ?= 300000000
+bench-lists:
+	$(CONFIGURE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCHECKER_BENCH=ON
+	$(CMAKE) --build $(BENCH_BUILD) $(PARALLEL)
+	bench/lists.sh $(BENCH_BUILD)/data $(N_LISTS) $(RUNS) $(BENCH_BUILD)/checker $(OTHER)
+
+bench-past-2-32:
+	$(CONFIGURE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCHECKER_BENCH=ON
+	$(CMAKE) --build $(BENCH_BUILD) $(PARALLEL)
+	bench/past_2_32.sh $(BENCH_BUILD)/checker
 
 # Differential fuzzing of the reader for FUZZ_SECONDS; fails on any difference or sanitizer
 # report. Seeded from the golden cases and tests/corpus; what it finds new is kept in

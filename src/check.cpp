@@ -12,7 +12,7 @@ ByteSource file_bytes(int fd) {
 
 // Records a read that ended short of the end of its file; false if it did not.
 bool stops(Check& check, FileRole file, const ReadResult& result) {
-  if (result.end != ReadEnd::unreadable && result.end != ReadEnd::malformed_value) return false;
+  if (result.end == ReadEnd::end_of_file || result.end == ReadEnd::value_limit) return false;
   check.stopped = true;
   check.failed_file = file;
   check.failure = result;
@@ -39,6 +39,8 @@ Check check_files(const char* input_path, const char* output_path) {
   const ReadResult input_read = read_value_file(file_bytes(input.fd), check.reference);
   close_file(input.fd);
   if (stops(check, FileRole::input, input_read)) return check;
+  // The room reserved from the file's size and never written goes back, for the output.
+  check.reference.shrink_to_fit();
   sort_reference(check.reference);
 
   // An output file that cannot be opened is judged as an empty one.
@@ -53,8 +55,16 @@ Check check_files(const char* input_path, const char* output_path) {
 }
 
 std::string failure_line(const Check& check) {
-  if (check.failure.end == ReadEnd::unreadable)
-    return unreadable_line(check.failed_file, check.failure.saved_errno);
+  switch (check.failure.end) {
+    case ReadEnd::unreadable:
+      return unreadable_line(check.failed_file, check.failure.saved_errno);
+    case ReadEnd::out_of_memory:
+      return out_of_memory_line(check.failed_file);
+    case ReadEnd::malformed_value:
+    case ReadEnd::end_of_file:
+    case ReadEnd::value_limit:
+      break;
+  }
   return malformed_value_line(check.failed_file, check.failure.line, check.failure.text,
                               check.failure.text_cut);
 }

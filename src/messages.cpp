@@ -86,6 +86,10 @@ std::string malformed_value_line(FileRole file, std::uint64_t line, std::string_
                shown_text(text, text_cut), "\".\n"});
 }
 
+std::string out_of_memory_line(FileRole file) {
+  return join({"Error: Not enough memory to hold the values of ", name_of(file), ".\n"});
+}
+
 ShortLine position_error_line(std::uint64_t position, std::int32_t expected, std::int32_t found) {
   ShortLine line;
   line.add("Error: Data index ");

@@ -38,6 +38,9 @@ std::string unreadable_line(FileRole file, int saved_errno);
 std::string malformed_value_line(FileRole file, std::uint64_t line, std::string_view text,
                                  bool text_cut);
 
+// The memory to hold the file's values could not be had.
+std::string out_of_memory_line(FileRole file);
+
 inline constexpr std::string_view kSizeErrorLine =
     "Error: The size of your output is different from the size of the input.\n";
 inline constexpr std::string_view kPassLine = "Congratulations: Your result passed this test!\n";

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <new>
 #include <utility>
 
 namespace {
@@ -132,7 +133,13 @@ void sort_from_digit(std::int32_t* values, std::size_t size, unsigned shift,
 }  // namespace
 
 void sort_values(std::int32_t* values, std::size_t size) {
-  std::unique_ptr<std::int32_t[]> scratch(new std::int32_t[std::min(size, kMostWithScratch)]);
+  std::unique_ptr<std::int32_t[]> scratch(new (std::nothrow)
+                                              std::int32_t[std::min(size, kMostWithScratch)]);
+  if (scratch == nullptr) {
+    // Not even the scratch fits beside the values: a sort that needs none, slower but sure.
+    std::sort(values, values + size);
+    return;
+  }
   sort_from_digit(values, size, 32 - kDigitBits, scratch.get());
 }
 

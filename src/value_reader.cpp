@@ -168,21 +168,24 @@ std::size_t read_values(ValueReader& in, std::int32_t* out, std::size_t capacity
 }
 
 void reserve_for_file_size(ValueList& values, std::uint64_t file_size) {
-  constexpr std::uint64_t kMostReserved = std::uint64_t{1} << 28;
-  values.reserve(static_cast<std::size_t>(std::min(file_size / 4 + 1, kMostReserved)));
+  // Where even that much address space cannot be had (under a limit that judges set), the list
+  // grows as it is read instead, since the file may hold far fewer values.
+  if (file_size / 4 < SIZE_MAX) values.reserve(static_cast<std::size_t>(file_size / 4 + 1));
 }
 
 ReadResult read_value_file(ByteSource source, ValueList& values, std::size_t limit,
                            ReadOptions options) {
   ValueReader reader = open_value_reader(std::move(source), options);
-  // Values are decoded straight into the list's spare room, grown as a vector grows.
+  // Values are decoded straight into the list's room.
   constexpr std::size_t kLeastRoom = 4096;
   while (values.size() < limit && !reader.ended) {
     const std::size_t size = values.size();
-    if (values.capacity() - size < kLeastRoom)
-      values.reserve(std::max(2 * size, size + kLeastRoom));
-    values.resize(std::min(values.capacity(), size + (limit - size)));
-    values.resize(size + read_values(reader, values.data() + size, values.size() - size));
+    if (!values.make_room(std::min(kLeastRoom, limit - size))) {
+      reader.result.end = ReadEnd::out_of_memory;
+      return reader.result;
+    }
+    const std::size_t room = std::min(values.capacity(), limit) - size;
+    values.set_size(size + read_values(reader, values.data() + size, room));
   }
   if (!reader.ended) reader.result.end = ReadEnd::value_limit;
   return reader.result;

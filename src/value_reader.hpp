@@ -17,6 +17,7 @@ enum class ReadEnd {
   value_limit,      // the caller's limit of values was reached; the rest was not looked at
   unreadable,       // reading the bytes failed; `saved_errno` says why
   malformed_value,  // a value is not an integer in range; `line` and `text` say where and what
+  out_of_memory,    // the memory to hold the values could not be had
 };
 
 struct ReadResult {
@@ -68,14 +69,15 @@ ValueReader open_value_reader(ByteSource source, ReadOptions options = {});
 std::size_t read_values(ValueReader& reader, std::int32_t* out, std::size_t capacity);
 
 // Reserves room for every value that a file of `file_size` bytes can hold, so the list never
-// moves while it is read: a record takes at least four bytes ("a 1" and a separator). Room that
-// is never written costs no memory. The reservation is capped at 2^28 values; a file beyond the
-// cap, and one of unknown size (0), grows the list as it goes.
+// grows while it is read: a record takes at least four bytes ("a 1" and a separator). Room that
+// is never written costs no memory. A file of unknown size (0), and one whose room cannot be
+// had, grows the list as it goes.
 void reserve_for_file_size(ValueList& values, std::uint64_t file_size);
 
 // Reads the value file behind `source` and appends its values to `values` in file order. Stops
-// after `limit` values with ReadEnd::value_limit, and at the first malformed value or failed
-// read with that ending; values read before a malformed value stay in the list.
+// after `limit` values with ReadEnd::value_limit; at the first malformed value or failed read
+// with that ending, values read before a malformed value staying in the list; and with
+// ReadEnd::out_of_memory when the list cannot grow.
 ReadResult read_value_file(ByteSource source, ValueList& values,
                            std::size_t limit = std::numeric_limits<std::size_t>::max(),
                            ReadOptions options = {});

@@ -4,7 +4,18 @@
 #include <algorithm>
 #include <cstring>
 #include <limits>
+#include <utility>
 #include <vector>
+
+namespace {
+
+OutputValues ended_out_of_memory(ValueReader& reader, OutputValues& output) {
+  reader.ended = true;
+  reader.result.end = ReadEnd::out_of_memory;
+  return std::move(output);
+}
+
+}  // namespace
 
 OutputValues read_output(ValueReader& reader, const ValueList& reference) {
   OutputValues output;
@@ -30,11 +41,11 @@ OutputValues read_output(ValueReader& reader, const ValueList& reference) {
       differs = kept_from < read;
       output.first_difference = position + kept_from;
       // At most the rest of the reference and one more value follow: room for exactly that.
-      if (differs) output.from_first_difference.reserve(limit - output.first_difference);
+      if (differs && !output.from_first_difference.reserve(limit - output.first_difference))
+        return ended_out_of_memory(reader, output);
     }
-    output.from_first_difference.insert(output.from_first_difference.end(),
-                                        chunk.begin() + static_cast<std::ptrdiff_t>(kept_from),
-                                        chunk.begin() + static_cast<std::ptrdiff_t>(read));
+    if (!output.from_first_difference.append(chunk.data() + kept_from, chunk.data() + read))
+      return ended_out_of_memory(reader, output);
     output.size += read;
   }
   if (!reader.ended) reader.result.end = ReadEnd::value_limit;

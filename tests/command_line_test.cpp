@@ -289,9 +289,10 @@ TEST(CommandLine, ClosedStandardStreams) {
   expect_quiet_exit(no_output.status, no_output.err);
 }
 
-// Graders may run the checker under `ulimit -v`: the room reserved for the reference must follow
-// the input's size, not reach for the most any file could need.
-TEST(CommandLine, SmallFilesUnderATightAddressSpaceLimit) {
+// Graders and judges run checkers under an address-space limit (`ulimit -v`): a small pair must
+// pass under a tight one, however the room for its values is reserved, and values that do not
+// fit get a line that says so, for either file, never a crash.
+TEST(CommandLine, AddressSpaceLimits) {
 #if defined(CHECKER_SANITIZED)
   GTEST_SKIP() << "AddressSanitizer reserves terabytes of address space";
 #endif
@@ -299,10 +300,37 @@ TEST(CommandLine, SmallFilesUnderATightAddressSpaceLimit) {
     GTEST_SKIP() << "an emulator takes its own share of the address space";
   }
   const TempDir dir;
-  const std::string empty = dir.file("empty", ""), records = dir.file("records", "r 1\nr 2\n");
-  const RunSetup limited{.address_space = rlim_t{256} << 20};
-  expect_run(run_checker(dir, empty, empty, limited), kPass);
-  expect_run(run_checker(dir, records, records, limited), kPass);
+  const std::string empty = dir.file("empty", ""), pair = dir.file("pair", records(100000));
+  const RunSetup tight{.address_space = rlim_t{100000} << 10};  // ulimit -v 100000
+  expect_run(run_checker(dir, empty, empty, tight), kPass);
+  expect_run(run_checker(dir, pair, pair, tight), kPass);
+
+  // 200 MB of values fit under 320 MiB, once; an endless input does not fit at all.
+  struct Row {
+    const char* input_writer;
+    const char* output_writer;  // none: a file of one value
+    std::string_view file;
+  };
+  const Row rows[] = {
+      {"yes 'a 1'", nullptr, "the input file"},
+      {"yes 'a 1' | head -n 50000000", "yes 'a 2'", "your output file"},
+  };
+  const RunSetup limited{.address_space = rlim_t{320} << 20};
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.input_writer);
+    const std::string input = dir.path + "/input_fifo", output = dir.path + "/output_fifo";
+    ::unlink(input.c_str());
+    ::unlink(output.c_str());
+    ASSERT_EQ(::mkfifo(input.c_str(), 0600), 0);
+    ASSERT_EQ(::mkfifo(output.c_str(), 0600), 0);
+    const pid_t input_writer = start_writer(input, {"sh", "-c", row.input_writer, nullptr});
+    const pid_t output_writer =
+        row.output_writer ? start_writer(output, {"sh", "-c", row.output_writer, nullptr}) : 0;
+    expect_run(run_checker(dir, input, row.output_writer ? output : empty, limited),
+               "Error: Not enough memory to hold the values of " + std::string(row.file) + ".\n");
+    wait_at_most(input_writer, std::chrono::seconds(10), "the input's writer");
+    if (output_writer > 0) wait_at_most(output_writer, std::chrono::seconds(10), "the writer");
+  }
 }
 
 TEST(CommandLine, InputWithoutReadPermission) {

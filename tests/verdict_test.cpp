@@ -17,7 +17,17 @@ constexpr const char* kSizeError =
 
 // An output held whole, as the verdict accepts it: kept from position 0 on.
 OutputValues whole(const ValueList& values) {
-  return {values.size(), 0, values};
+  return {values.size(), 0, ValueList(values.begin(), values.end())};
+}
+
+// The values 0 to size - 1, in order.
+ValueList counting(std::size_t size) {
+  ValueList values;
+  for (std::size_t i = 0; i < size; ++i) {
+    const auto value = static_cast<std::int32_t>(i);
+    values.append(&value, &value + 1);
+  }
+  return values;
 }
 
 TEST(Verdict, WritesExactLines) {
@@ -49,11 +59,9 @@ TEST(Verdict, WritesExactLines) {
 }
 
 TEST(Verdict, WritesEveryDifferingPositionInOrder) {
-  ValueList reference(1000), output(1000);
-  for (int i = 0; i < 1000; ++i) {
-    reference[static_cast<std::size_t>(i)] = i;
-    output[static_cast<std::size_t>(i)] = 999 - i;
-  }
+  ValueList reference = counting(1000);
+  ValueList output = counting(1000);
+  std::reverse(output.begin(), output.end());
   CapturedOutput out;
   report_verdict(reference, whole(output), out.console);
   const std::string text = out.text();
@@ -89,9 +97,7 @@ TEST(Verdict, OutputIsKeptOnlyFromItsFirstDifference) {
 TEST(Verdict, OutputIsComparedAcrossChunkEdges) {
   // The output is read and compared 16384 values at a time; 16385 values end one past a chunk.
   constexpr std::size_t kSize = 16385;
-  ValueList reference(kSize);
-  for (std::size_t i = 0; i < kSize; ++i)
-    reference[i] = static_cast<std::int32_t>(i);
+  const ValueList reference = counting(kSize);
   // The reference's values in order, but -1 at position `changed`, then `after`.
   const auto output_with = [](std::size_t changed, std::string_view after) {
     std::string bytes;

@@ -24,7 +24,7 @@ int judge(JudgeCall& call) {
       write_line(call.streams.err, first_line(judgement.feedback));
       return 0;
     case Outcome::unreadable_output:
-    case Outcome::broken_input:
+    case Outcome::judge_error:
       break;
   }
   write_line(call.streams.err, judgement.feedback);

@@ -58,7 +58,7 @@ int judge(JudgeCall& call) {
 
   // The answer file is not read: the reference is the input's values, sorted.
   const Judgement judgement = judge_files(input.c_str(), nullptr, most_lines);
-  if (judgement.outcome == Outcome::broken_input || judgement.outcome == Outcome::unreadable_output)
+  if (judgement.outcome == Outcome::judge_error || judgement.outcome == Outcome::unreadable_output)
     return judge_error(call, folder, judgement.feedback);
   if (!write_feedback(call, folder, "judgemessage.txt", judgement.feedback)) return kJudgeError;
   // The team sees a message only when asked for, since it shows a value of the reference.

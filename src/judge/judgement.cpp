@@ -27,8 +27,8 @@ Judgement judge_files(const char* input_path, const char* output_path,
   Judgement judgement;
   if (check.stopped) {
     judgement.feedback = failure_line(check);
-    if (check.failed_file == FileRole::input) {
-      judgement.outcome = Outcome::broken_input;
+    if (check.failed_file == FileRole::input || check.failure.end == ReadEnd::out_of_memory) {
+      judgement.outcome = Outcome::judge_error;
     } else if (check.failure.end == ReadEnd::unreadable) {
       judgement.outcome = Outcome::unreadable_output;
     } else {

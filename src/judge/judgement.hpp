@@ -15,7 +15,8 @@ enum class Outcome {
   wrong,              // the sizes differ, or values at some positions do
   malformed_output,   // a value of the output is not an integer in range
   unreadable_output,  // the output opened but could not be read
-  broken_input,       // the input cannot be read or holds a malformed value: the test data's fault
+  judge_error,        // the test data's fault or the machine's: the input cannot be read or holds a
+                      // malformed value, or the values do not fit in memory
 };
 
 struct Judgement {

@@ -12,7 +12,7 @@ int judge(JudgeCall& call) {
   if (call.arguments.size() != 2) return usage_error(call, kPlainProtocol);
   const std::string input(call.arguments[0]), output(call.arguments[1]);
   const Judgement judgement = judge_files(input.c_str(), output.c_str(), kDefaultPositionLines);
-  if (judgement.outcome == Outcome::broken_input) {
+  if (judgement.outcome == Outcome::judge_error) {
     write_line(call.streams.err, judgement.feedback);
     return kBrokenTest;
   }

@@ -23,7 +23,7 @@ Word word_of(Outcome outcome) {
     case Outcome::malformed_output:
       return {"wrong output format", 2};
     case Outcome::unreadable_output:
-    case Outcome::broken_input:
+    case Outcome::judge_error:
       break;
   }
   return {"FAIL", kFail};

@@ -128,7 +128,7 @@ struct Files {
   std::string one_wrong = dir.file("one_wrong", "a 4\nb 10\nc 17\n");
   std::string short_output = dir.file("short", "a 4\nb 10\n");
   std::string malformed = dir.file("malformed", "a 4\nb x\n");
-  std::string broken_input = dir.file("broken", "a #\n");
+  std::string judge_error = dir.file("broken", "a #\n");
   std::string missing = dir.path + "/missing";
   std::string folder = dir.path;  // opens, but reads fail
   std::string feedback = dir.path + "/feedback";
@@ -157,7 +157,7 @@ TEST(Judge, PlainCmsAndTestlibOverTheVerdictClasses) {
       {{"plain", f.input, f.missing}, 1, kSize, ""},  // read as empty, as the checker does
       {{"plain", f.input, f.malformed}, 1, kMalformed, ""},
       {{"plain", f.input, f.folder}, 1, cannot_read_output, ""},  // the program's own doing
-      {{"plain", f.broken_input, f.good}, 2, "", kBrokenInput},
+      {{"plain", f.judge_error, f.good}, 2, "", kBrokenInput},
       {{"plain", f.missing, f.good}, 2, "", cannot_read_input},
       {{"plain", f.input},
        2,
@@ -169,7 +169,7 @@ TEST(Judge, PlainCmsAndTestlibOverTheVerdictClasses) {
       {{"cms", f.input, f.good, f.short_output}, 0, "0.0\n", kSize},
       {{"cms", f.input, f.good, f.malformed}, 0, "0.0\n", kMalformed},
       {{"cms", f.input, f.good, f.folder}, 1, "", cannot_read_output},  // the system wrote it
-      {{"cms", f.broken_input, f.good, f.good}, 1, "", kBrokenInput},
+      {{"cms", f.judge_error, f.good, f.good}, 1, "", kBrokenInput},
       {{"cms", f.input, f.good},
        1,
        "",
@@ -260,7 +260,7 @@ TEST(Judge, IcpcFeedbackFolderAndExitStatus) {
       {{f.input, f.good, f.feedback, "team_message"}, f.short_output, 43, "", kSize, kSize},
       {{f.input, f.good, f.feedback}, f.malformed, 43, "", kMalformed},
       // The test data's fault, or the system's: a judge error, never the team's.
-      {{f.broken_input, f.good, f.feedback, "team_message"}, f.good, 1, kBrokenInput, kBrokenInput},
+      {{f.judge_error, f.good, f.feedback, "team_message"}, f.good, 1, kBrokenInput, kBrokenInput},
       {{f.input, f.good, f.feedback, "max_lines"}, f.good, 1, usage, usage},
       {{f.input, f.good, f.feedback, "max_lines", "-1"}, f.good, 1, usage, usage},
       {{f.input, f.good, f.feedback, "case_sensitive"}, f.good, 1, usage, usage},
