@@ -40,7 +40,6 @@ class ValueList {
   ~ValueList() { std::free(values_); }
 
   std::size_t size() const { return size_; }
-  bool empty() const { return size_ == 0; }
   std::size_t capacity() const { return capacity_; }
   std::int32_t* data() { return values_; }
   const std::int32_t* data() const { return values_; }
