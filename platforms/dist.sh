@@ -35,26 +35,6 @@ rm -rf dist/_CPack_Packages
 (cd dist && sha256sum -- *.tar.gz *.zip *.deb >SHA256SUMS)
 
 failures=0
-# Runs every golden case on the programs in FOLDER, started through EMULATOR (words) if any.
-check_cases() {  # FOLDER PROGRAM-NAME-VARIES EMULATOR...
-  local folder=$1 varies=$2 suffix=
-  shift 2
-  if [ -f "$folder/checker.exe" ]; then suffix=.exe; fi
-  local emulator
-  emulator=$(IFS=';'; echo "$*")
-  for case_dir in tests/cases/*/; do
-    local name
-    name=$(basename "$case_dir")
-    if ! cmake -DCHECKER="$folder/checker$suffix" -DJUDGE="$folder/checker-judge$suffix" \
-         -DCASE_DIR="$top/${case_dir%/}" \
-         -DWORK_DIR="$top/build-dist/case_runs/$name" -DEMULATOR="$emulator" \
-         -DPROGRAM_NAME_VARIES="$varies" -P tests/run_case.cmake; then
-      echo "FAILED: $name with $folder"
-      failures=$((failures + 1))
-    fi
-  done
-}
-
 unpacked=build-dist/unpacked
 mkdir -p "$unpacked"
 for archive in dist/*.tar.gz; do tar -xzf "$archive" -C "$unpacked"; done
@@ -81,7 +61,7 @@ done
 for program in "$windows"/checker.exe "$windows"/checker-judge.exe; do
   # Only DLLs that every Windows has.
   dlls=$(x86_64-w64-mingw32-objdump -p "$program" | sed -n 's/^\s*DLL Name: //p')
-  echo "$(basename "$program") needs: $(echo $dlls)"
+  echo "$(basename "$program") needs: $(tr '\n' ' ' <<<"$dlls")"
   for dll in $dlls; do
     case $(echo "$dll" | tr '[:upper:]' '[:lower:]') in
       kernel32.dll | msvcrt.dll | shell32.dll | user32.dll | advapi32.dll) ;;
@@ -90,23 +70,10 @@ for program in "$windows"/checker.exe "$windows"/checker-judge.exe; do
   done
 done
 
-check_cases "$linux_x86_64" OFF
-check_cases "$linux_arm64" OFF "$qemu"
-check_cases "$windows" ON "${wine_run[@]}"
-
-# The README's sample run, from the unpacked folder, must be what the README shows.
-check_sample() {  # FOLDER PROGRAM EMULATOR...
-  local folder=$1 program=$2
-  shift 2
-  local shown
-  shown=$(cd "$folder" && "$@" "$program" examples/input.txt examples/failing_output.txt | tr -d '\r')
-  if [[ -z "$shown" || "$(cat "$folder/README.md")" != *"$shown"* ]]; then
-    fail "the sample run in $folder differs from its README"
-  fi
-}
-check_sample "$linux_x86_64" ./checker
-check_sample "$linux_arm64" ./checker "$qemu"
-check_sample "$windows" checker.exe "${wine_run[@]}"
+# Every golden case and the README's sample run, on each download, emulated where not native.
+platforms/check-download.sh "$linux_x86_64" || fail "golden cases of $linux_x86_64"
+platforms/check-download.sh "$linux_arm64" "$qemu" || fail "golden cases of $linux_arm64"
+platforms/check-download.sh "$windows" "${wine_run[@]}" || fail "golden cases of $windows"
 
 # cms/checker as CMS calls its comparator: fixed names, in a folder of its own.
 for pair in "a 1 b 2|a 1 b 2|1.0" "a 1 b 2|a 2 b 1|0.0"; do

@@ -2,6 +2,7 @@
 #include "messages.hpp"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <cstring>
 #include <initializer_list>
@@ -73,8 +74,39 @@ std::string usage_line(std::string_view program_name) {
   return join({"Usage: ", program_name, " <input_file> <your_output_file>\n"});
 }
 
+std::string_view reason_text(int saved_errno) {
+  struct Reason {
+    int error;
+    std::string_view text;
+  };
+  static constexpr Reason kReasons[] = {
+      {ENOENT, "No such file or directory"},
+      {EACCES, "Permission denied"},
+      {EPERM, "Operation not permitted"},
+      {EISDIR, "Is a directory"},
+      {ENOTDIR, "Not a directory"},
+      {ENAMETOOLONG, "File name too long"},
+      {ELOOP, "Too many levels of symbolic links"},
+      {EMFILE, "Too many open files"},
+      {ENFILE, "Too many open files in system"},
+      {ENOMEM, "Cannot allocate memory"},
+      {EIO, "Input/output error"},
+      {EBADF, "Bad file descriptor"},
+      {EINVAL, "Invalid argument"},
+      {ENXIO, "No such device or address"},
+      {ENODEV, "No such device"},
+      {ENOSPC, "No space left on device"},
+      {EROFS, "Read-only file system"},
+      {EFBIG, "File too large"},
+  };
+  for (const Reason& reason : kReasons) {
+    if (reason.error == saved_errno) return reason.text;
+  }
+  return std::strerror(saved_errno);
+}
+
 std::string unreadable_line(FileRole file, int saved_errno) {
-  return join({"Error: Cannot read ", name_of(file), " (", std::strerror(saved_errno), ").\n"});
+  return join({"Error: Cannot read ", name_of(file), " (", reason_text(saved_errno), ").\n"});
 }
 
 std::string malformed_value_line(FileRole file, std::uint64_t line, std::string_view text,

@@ -29,7 +29,12 @@ void print_banner(Console& console);
 // "Usage: NAME <input_file> <your_output_file>", with the program name as it was given.
 std::string usage_line(std::string_view program_name);
 
-// The file could not be opened or read; `saved_errno` gives the system's reason.
+// The reason for a failed call in the same words on every system: the texts of the errors a
+// file can meet, as Linux words them (the Windows C runtime says "Filename too long" where Linux
+// says "File name too long"), and the system's own text for any other.
+std::string_view reason_text(int saved_errno);
+
+// The file could not be opened or read; `saved_errno` gives the reason.
 std::string unreadable_line(FileRole file, int saved_errno);
 
 // A value on 1-based `line` is not an integer in range. `text` is its start as found, shown with

@@ -22,6 +22,15 @@
 #include <unistd.h>
 #endif
 
+std::wstring extended_length_path(std::wstring_view full_path) {
+  constexpr std::size_t kShortest = 260;  // MAX_PATH counts the terminating NUL
+  if (full_path.size() < kShortest || full_path.starts_with(L"\\\\?\\") ||
+      full_path.starts_with(L"\\\\.\\"))
+    return std::wstring(full_path);
+  if (full_path.starts_with(L"\\\\")) return L"\\\\?\\UNC\\" + std::wstring(full_path.substr(2));
+  return L"\\\\?\\" + std::wstring(full_path);
+}
+
 #if defined(_WIN32)
 
 namespace {
@@ -47,6 +56,17 @@ std::string utf8_of(const wchar_t* wide) {
   WideCharToMultiByte(CP_UTF8, 0, wide, -1, utf8.data(), size, nullptr, nullptr);
   utf8.pop_back();
   return utf8;
+}
+
+// The UTF-8 `path` as CreateFileW takes it at any length: made whole (GetFullPathNameW also turns
+// "/" into "\\", which the long form needs) and given the long form where it is long.
+std::wstring windows_path(const char* utf8) {
+  const std::wstring path = wide_of(utf8);
+  const DWORD size = GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);
+  if (size == 0) return path;
+  std::wstring full(size, L'\0');
+  full.resize(GetFullPathNameW(path.c_str(), size, full.data(), nullptr));
+  return full.size() < size ? extended_length_path(full) : path;
 }
 
 // The errno whose text says what a failed CreateFileW found, as the same failure reads on POSIX.
@@ -110,7 +130,7 @@ OpenedFile open_for_reading(const char* path) {
   // Backup semantics let a directory open too, so that it fails at its first read with the
   // same reason as on POSIX. The handle is not inherited, and is read in binary mode: no
   // Ctrl-Z ends the file and no "\r\n" is folded.
-  const HANDLE handle = CreateFileW(wide_of(path).c_str(), GENERIC_READ,
+  const HANDLE handle = CreateFileW(windows_path(path).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                     OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return {-1, errno_of(GetLastError())};
@@ -145,8 +165,8 @@ void close_file(int fd) {
 }
 
 int write_file(const char* path, std::string_view bytes) {
-  const HANDLE handle = CreateFileW(wide_of(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  const HANDLE handle = CreateFileW(windows_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
+                                    nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (handle == INVALID_HANDLE_VALUE) return errno_of(GetLastError());
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
   if (fd < 0) {

@@ -18,6 +18,11 @@ void prepare_process();
 // every file; elsewhere it is `argv` as given.
 std::vector<std::string> command_line_arguments(int argc, char** argv);
 
+// A full Windows path as Windows opens it whatever its length: one of 260 characters or more
+// takes the "\\?\" prefix ("\\?\UNC\" for a network share), without which Windows refuses it
+// unless the system allows long paths. Shorter paths, and paths already so written, are kept.
+std::wstring extended_length_path(std::wstring_view full_path);
+
 // A file opened for reading, or the errno of the failed open (then `fd` is negative).
 struct OpenedFile {
   int fd = -1;

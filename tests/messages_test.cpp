@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <string>
 
 namespace {
@@ -29,6 +31,31 @@ TEST(Messages, MalformedValueShowsOnlyPrintableAsciiAsItIs) {
               "2147483647 but has \"" +
                   row.shown + "\".\n");
   }
+}
+
+// Reasons read the same on every system: Linux's words where the Windows C runtime has its own,
+// and the system's text for an error outside the table.
+TEST(Messages, ReasonsInTheSameWordsEverywhere) {
+  struct Row {
+    int error;
+    std::string text;
+  };
+  const Row rows[] = {
+      {ENOENT, "No such file or directory"},
+      {EISDIR, "Is a directory"},
+      {ENAMETOOLONG, "File name too long"},
+      {ENOMEM, "Cannot allocate memory"},
+      {EDOM, std::strerror(EDOM)},
+  };
+  for (const Row& row : rows) {
+    EXPECT_EQ(reason_text(row.error), row.text);
+  }
+#if defined(__GLIBC__)
+  // The table says what Linux says, for every error a file can meet.
+  for (int error = 1; error < 134; ++error) {
+    EXPECT_EQ(reason_text(error), std::strerror(error)) << error;
+  }
+#endif
 }
 
 }  // namespace

@@ -3,10 +3,16 @@
 # output is always the same. Passes when standard output equals expected.txt byte for byte,
 # standard error equals expected_stderr.txt (empty without it), the exit status equals
 # status.txt (0 without it), and each expected_NAME file equals the file NAME that the run
-# wrote into feedback/. Standard input is stdin.txt, if the case has one.
+# wrote into feedback/. Standard input is stdin.txt, if the case has one. A case with
+# posix_only.txt, which says why, is skipped on Windows.
 # With -DUPDATE=ON it writes what the run gave to the case's files instead (review the diff).
 # EMULATOR, a list, runs a cross-built program; with PROGRAM_NAME_VARIES=ON a usage line is
 # compared with any program name in it.
+if(EXISTS ${CASE_DIR}/posix_only.txt AND CMAKE_HOST_WIN32)
+  file(READ ${CASE_DIR}/posix_only.txt why)
+  message("case skipped: ${why}")
+  return()
+endif()
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR}/feedback)
 file(GLOB case_files ${CASE_DIR}/*)
@@ -19,7 +25,8 @@ if(case_name MATCHES "^judge_")
   set(program_name checker-judge)
 endif()
 get_filename_component(suffix ${program} LAST_EXT)  # ".exe" for Windows
-file(CREATE_LINK ${program} ${WORK_DIR}/${program_name}${suffix} SYMBOLIC)
+# A copy where the system does not let links be made (Windows without developer mode).
+file(CREATE_LINK ${program} ${WORK_DIR}/${program_name}${suffix} COPY_ON_ERROR SYMBOLIC)
 
 # args.txt holds one argument a line; without it the arguments are input.txt output.txt.
 set(arguments input.txt output.txt)

@@ -12,6 +12,8 @@
 #endif
 
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -51,6 +53,38 @@ TEST(Run, ReadFailuresNameTheFileAndTheSystemsReason) {
   EXPECT_EQ(run({"checker", (input + "/x").c_str(), input.c_str()}),
             unreadable("the input file", ENOTDIR));
 #endif
+}
+
+// Students keep their work in deep folders: files at paths of 300 characters open like any.
+TEST(Run, FilesAtPathsOfThreeHundredCharacters) {
+  // The test itself makes such folders on Windows only through the long form of their paths,
+  // one at a time: MinGW's create_directories cannot climb back from a long form.
+  const auto long_form = [](const std::filesystem::path& path) {
+#if defined(_WIN32)
+    return std::filesystem::path(extended_length_path(path.native()));
+#else
+    return path;
+#endif
+  };
+  const TempDir dir;
+  std::vector<std::filesystem::path> folders = {std::filesystem::absolute(dir.path)};
+  while (folders.back().native().size() < 290) {
+    folders.push_back(folders.back() / std::string(40, 'd'));
+    std::filesystem::create_directory(long_form(folders.back()));
+  }
+  const std::string input = (folders.back() / "input.txt").string();
+  const std::string output = (folders.back() / "output.txt").string();
+  std::ofstream(long_form(input), std::ios::binary) << "a 2\nb 1\n";
+  std::ofstream(long_form(output), std::ios::binary) << "a 1\nb 2\n";
+  ASSERT_GE(input.size(), 300u);
+  EXPECT_EQ(run({"checker", input.c_str(), output.c_str()}),
+            std::string(kBanner) + "Congratulations: Your result passed this test!\n");
+  std::filesystem::remove(long_form(input));
+  std::filesystem::remove(long_form(output));
+  while (folders.size() > 1) {
+    std::filesystem::remove(long_form(folders.back()));
+    folders.pop_back();
+  }
 }
 
 TEST(Run, LostStandardOutputStillEndsWithStatusZero) {

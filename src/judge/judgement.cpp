@@ -2,7 +2,6 @@
 #include "judgement.hpp"
 
 #include <charconv>
-#include <cstring>
 
 #include "check.hpp"
 
@@ -66,5 +65,6 @@ bool parse_count(std::string_view text, std::uint64_t& count) {
 }
 
 std::string unwritable_line(std::string_view path, int saved_errno) {
-  return "Error: Cannot write " + std::string(path) + " (" + std::strerror(saved_errno) + ").\n";
+  return "Error: Cannot write " + std::string(path) + " (" + std::string(reason_text(saved_errno)) +
+         ").\n";
 }
