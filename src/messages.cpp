@@ -74,7 +74,7 @@ std::string usage_line(std::string_view program_name) {
   return join({"Usage: ", program_name, " <input_file> <your_output_file>\n"});
 }
 
-std::string_view reason_text(int saved_errno) {
+std::string reason_text(int saved_errno) {
   struct Reason {
     int error;
     std::string_view text;
@@ -100,7 +100,7 @@ std::string_view reason_text(int saved_errno) {
       {EFBIG, "File too large"},
   };
   for (const Reason& reason : kReasons) {
-    if (reason.error == saved_errno) return reason.text;
+    if (reason.error == saved_errno) return std::string(reason.text);
   }
   return std::strerror(saved_errno);
 }

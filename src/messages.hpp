@@ -31,8 +31,9 @@ std::string usage_line(std::string_view program_name);
 
 // The reason for a failed call in the same words on every system: the texts of the errors a
 // file can meet, as Linux words them (the Windows C runtime says "Filename too long" where Linux
-// says "File name too long"), and the system's own text for any other.
-std::string_view reason_text(int saved_errno);
+// says "File name too long"), and the system's own text for any other, copied, since the system
+// may reuse its buffer at its next call.
+std::string reason_text(int saved_errno);
 
 // The file could not be opened or read; `saved_errno` gives the reason.
 std::string unreadable_line(FileRole file, int saved_errno);

@@ -53,7 +53,8 @@ TEST(Messages, ReasonsInTheSameWordsEverywhere) {
 #if defined(__GLIBC__)
   // The table says what Linux says, for every error a file can meet.
   for (int error = 1; error < 134; ++error) {
-    EXPECT_EQ(reason_text(error), std::strerror(error)) << error;
+    const std::string system_text = std::strerror(error);  // before the next call reuses it
+    EXPECT_EQ(reason_text(error), system_text) << error;
   }
 #endif
 }

@@ -65,6 +65,5 @@ bool parse_count(std::string_view text, std::uint64_t& count) {
 }
 
 std::string unwritable_line(std::string_view path, int saved_errno) {
-  return "Error: Cannot write " + std::string(path) + " (" + std::string(reason_text(saved_errno)) +
-         ").\n";
+  return "Error: Cannot write " + std::string(path) + " (" + reason_text(saved_errno) + ").\n";
 }
