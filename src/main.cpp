@@ -8,9 +8,7 @@
 int main(int argc, char** argv) {
   prepare_process();
   const std::vector<std::string> arguments = command_line_arguments(argc, argv);
-  std::vector<const char*> argument_texts;
-  for (const std::string& argument : arguments)
-    argument_texts.push_back(argument.c_str());
+  const std::vector<const char*> texts = c_strings(arguments);
   Console console;
-  return run_checker(static_cast<int>(argument_texts.size()), argument_texts.data(), console);
+  return run_checker(static_cast<int>(texts.size()), texts.data(), console);
 }

@@ -31,6 +31,13 @@ std::wstring extended_length_path(std::wstring_view full_path) {
   return L"\\\\?\\" + std::wstring(full_path);
 }
 
+std::vector<const char*> c_strings(const std::vector<std::string>& arguments) {
+  std::vector<const char*> texts;
+  for (const std::string& argument : arguments)
+    texts.push_back(argument.c_str());
+  return texts;
+}
+
 #if defined(_WIN32)
 
 namespace {

@@ -18,6 +18,9 @@ void prepare_process();
 // every file; elsewhere it is `argv` as given.
 std::vector<std::string> command_line_arguments(int argc, char** argv);
 
+// The C strings of `arguments`, for an argv-style call; they live as long as `arguments`.
+std::vector<const char*> c_strings(const std::vector<std::string>& arguments);
+
 // A full Windows path as Windows opens it whatever its length: one of 260 characters or more
 // takes the "\\?\" prefix ("\\?\UNC\" for a network share), without which Windows refuses it
 // unless the system allows long paths. Shorter paths, and paths already so written, are kept.

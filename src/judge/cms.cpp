@@ -1,8 +1,6 @@
 // CMS comparators: the score on the first line of standard output, and the message for the
 // contestant on the first line of standard error; any other exit status than 0 is the admin's
 // problem. CMS shows only printable ASCII there, which every verdict line is.
-#include <string>
-
 #include "protocols.hpp"
 
 namespace {
@@ -10,9 +8,8 @@ namespace {
 int judge(JudgeCall& call) {
   if (call.arguments.size() != 3) return usage_error(call, kCmsProtocol);
   // The correct output is not read: the reference is the input's values, sorted.
-  const std::string input(call.arguments[0]), contestant_output(call.arguments[2]);
   const Judgement judgement =
-      judge_files(input.c_str(), contestant_output.c_str(), kDefaultPositionLines);
+      judge_files(call.arguments[0].c_str(), call.arguments[2].c_str(), kDefaultPositionLines);
   switch (judgement.outcome) {
     case Outcome::pass:
       write_line(call.streams.out, "1.0\n");

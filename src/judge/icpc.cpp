@@ -39,7 +39,6 @@ int judge_error(JudgeCall& call, std::string_view folder, std::string_view reaso
 int judge(JudgeCall& call) {
   const auto& arguments = call.arguments;
   if (arguments.size() < 3) return usage_error(call, kIcpcProtocol);
-  const std::string input(arguments[0]);
   const std::string_view folder = arguments[2];
   std::uint64_t most_lines = kDefaultPositionLines;
   bool team_message = false;
@@ -57,7 +56,7 @@ int judge(JudgeCall& call) {
   }
 
   // The answer file is not read: the reference is the input's values, sorted.
-  const Judgement judgement = judge_files(input.c_str(), nullptr, most_lines);
+  const Judgement judgement = judge_files(arguments[0].c_str(), nullptr, most_lines);
   if (judgement.outcome == Outcome::judge_error || judgement.outcome == Outcome::unreadable_output)
     return judge_error(call, folder, judgement.feedback);
   if (!write_feedback(call, folder, "judgemessage.txt", judgement.feedback)) return kJudgeError;

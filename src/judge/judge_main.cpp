@@ -9,14 +9,12 @@
 int main(int argc, char** argv) {
   prepare_process();
   const std::vector<std::string> arguments = command_line_arguments(argc, argv);
-  std::vector<const char*> argument_texts;
-  for (const std::string& argument : arguments)
-    argument_texts.push_back(argument.c_str());
+  const std::vector<const char*> texts = c_strings(arguments);
   JudgeStreams streams;
-  const int count = static_cast<int>(argument_texts.size());
+  const int count = static_cast<int>(texts.size());
 #if defined(CHECKER_JUDGE_CMS)
-  return run_protocol(kCmsProtocol, count, argument_texts.data(), streams);
+  return run_protocol(kCmsProtocol, count, texts.data(), streams);
 #else
-  return run_judge(count, argument_texts.data(), streams);
+  return run_judge(count, texts.data(), streams);
 #endif
 }

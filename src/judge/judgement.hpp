@@ -48,7 +48,7 @@ struct JudgeStreams {
 // or just the program for a build fixed to one protocol), and the arguments themselves.
 struct JudgeCall {
   std::string command;
-  std::vector<std::string_view> arguments;
+  std::vector<std::string> arguments;
   JudgeStreams& streams;
 };
 

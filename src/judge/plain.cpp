@@ -1,7 +1,5 @@
 // Scripts and autograders that read the exit status alone: 0 when the output passes, 1 when it
 // does not, 2 when the input or the call is at fault. The verdict lines go to standard output.
-#include <string>
-
 #include "protocols.hpp"
 
 namespace {
@@ -10,8 +8,8 @@ constexpr int kBrokenTest = 2;
 
 int judge(JudgeCall& call) {
   if (call.arguments.size() != 2) return usage_error(call, kPlainProtocol);
-  const std::string input(call.arguments[0]), output(call.arguments[1]);
-  const Judgement judgement = judge_files(input.c_str(), output.c_str(), kDefaultPositionLines);
+  const Judgement judgement =
+      judge_files(call.arguments[0].c_str(), call.arguments[1].c_str(), kDefaultPositionLines);
   if (judgement.outcome == Outcome::judge_error) {
     write_line(call.streams.err, judgement.feedback);
     return kBrokenTest;

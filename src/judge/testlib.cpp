@@ -33,15 +33,14 @@ int judge(JudgeCall& call) {
   const auto& arguments = call.arguments;
   if (arguments.size() != 3 && arguments.size() != 4) return usage_error(call, kTestlibProtocol);
   // The answer file is not read: the reference is the input's values, sorted.
-  const std::string input(arguments[0]), output(arguments[1]);
-  const Judgement judgement = judge_files(input.c_str(), output.c_str(), kDefaultPositionLines);
+  const Judgement judgement =
+      judge_files(arguments[0].c_str(), arguments[1].c_str(), kDefaultPositionLines);
   const Word word = word_of(judgement.outcome);
   const std::string text = std::string(word.text) + " " + judgement.feedback;
   write_line(call.streams.err, text);
   if (arguments.size() == 4) {
-    const std::string result_file(arguments[3]);
-    if (const int saved_errno = write_file(result_file.c_str(), text); saved_errno != 0) {
-      write_line(call.streams.err, "FAIL " + unwritable_line(result_file, saved_errno));
+    if (const int saved_errno = write_file(arguments[3].c_str(), text); saved_errno != 0) {
+      write_line(call.streams.err, "FAIL " + unwritable_line(arguments[3], saved_errno));
       return kFail;
     }
   }
