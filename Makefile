@@ -22,7 +22,7 @@ CONFIGURE = $(CMAKE) $(GENERATOR) -DCMAKE_CXX_COMPILER=$(COMPILER)
 PARALLEL = --parallel $(JOBS)
 
 .PHONY: all build demo test sanitize test-libcxx test-arm64 test-windows dist grading bench bench-lists \
-  bench-past-2-32 fuzz clean
+  bench-shapes bench-past-2-32 fuzz clean
 
 all: build
 
@@ -107,6 +107,15 @@ bench-lists:
 	$(CONFIGURE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCHECKER_BENCH=ON
 	$(CMAKE) --build $(BENCH_BUILD) $(PARALLEL)
 	bench/lists.sh $(BENCH_BUILD)/data $(N_LISTS) $(RUNS) $(BENCH_BUILD)/checker $(OTHER)
+
+# The same pair in each common line shape (tabs, runs of spaces, CR LF, blank and comment lines),
+# each against the one-space file, for the checker and for a second one if OTHER names it.
+N_SHAPES ?= 10000000
+bench-shapes:
+	$(CONFIGURE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCHECKER_BENCH=ON
+	$(CMAKE) --build $(BENCH_BUILD) $(PARALLEL)
+	bench/shapes.sh $(BENCH_BUILD)/data $(N_SHAPES) $(RUNS) $(BENCH_BUILD)/bench/generate_pair \
+	  $(BENCH_BUILD)/checker $(OTHER)
 
 bench-past-2-32:
 	$(CONFIGURE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCHECKER_BENCH=ON

@@ -38,9 +38,12 @@ inline bool signed_value(bool negative, std::uint64_t magnitude, std::int32_t& v
 }
 
 // Decodes the records from `next`, the first byte of a label, for as long as each is a whole
-// line of exactly a label, one space, a value of one to ten digits after an optional sign, and
-// "\n" or "\r\n", all before `end`. Stores at most `capacity` values at `out`, moves `next` past
-// their lines and returns how many (one line each). Stops at the first record of any other kind,
-// which the caller reads by the general rules; ScanPath::general decodes nothing.
+// line of a label, spaces and tabs, a value of one to ten digits after an optional sign, and
+// spaces and tabs up to "\n" or "\r\n", all before `end`; the line may start with spaces and
+// tabs, and blank lines between records are passed over. Stores at most `capacity` values at
+// `out`, moves `next` to the start of the first line it did not take, adds the lines passed to
+// `*newlines` when given, and returns how many values it stored. Stops at the first line of any
+// other kind (a comment among them), which the caller reads by the general rules;
+// ScanPath::general decodes nothing.
 std::size_t scan_whole_lines(ScanPath path, const char*& next, const char* end, std::int32_t* out,
-                             std::size_t capacity);
+                             std::size_t capacity, std::uint64_t* newlines = nullptr);

@@ -1,7 +1,7 @@
 // Reads value files: records of a label and a signed 32-bit value, and "#" comments.
 //
-// The functions below are the format's rules byte by byte. Most files are lines of exactly
-// `label value\n`, though, and those go to the whole-line scanner first, which decodes many at a
+// The functions below are the format's rules byte by byte. Most files are lines of `label value`
+// and blanks, though, and those go to the whole-line scanner first, which decodes many at a
 // time and hands back any record of another kind; both give the same values and the same ending
 // for any bytes.
 #include "value_reader.hpp"
@@ -149,11 +149,10 @@ std::size_t read_values(ValueReader& in, std::int32_t* out, std::size_t capacity
       in.ended = true;
       break;
     }
-    const std::size_t lines =
-        scan_whole_lines(in.path, in.next, in.end, out + count, capacity - count);
-    if (lines > 0) {
-      in.line += lines;
-      count += lines;
+    const std::size_t scanned =
+        scan_whole_lines(in.path, in.next, in.end, out + count, capacity - count, &in.line);
+    if (scanned > 0) {
+      count += scanned;
       continue;
     }
     if (read_record(in, out[count])) ++count;
