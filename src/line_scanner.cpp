@@ -29,47 +29,19 @@ namespace {
 // it is handed over, and doubles it up to this size.
 constexpr std::size_t kWindow = 4096;
 
-// Which of 64 bytes are blank (at most 0x20: whitespace, and control bytes no record's line
-// holds), and which are special: blank but neither space nor tab, or a '#'.
-struct ByteClasses {
-  std::uint64_t blank, special;
-};
-
-// What the marks of 64 bytes take from the bytes before them: whether the last was a token's,
-// and whether a run of spaces after a token goes on past it.
-struct MarkCarry {
-  std::uint64_t token = 0;
-  std::uint64_t run = 0;
-};
-
-// The marks of 64 bytes: the first byte of each token that follows another token across spaces
-// and tabs alone (on a record's line, its value), every special blank byte (line ends among
-// them), and each '#' that starts a token. A record's line has exactly two, its value and its
-// line end ('\r' and '\n' both, for "\r\n"), however many spaces and tabs it holds; a blank
-// line has only its line end.
-CHECKER_ALWAYS_INLINE std::uint64_t mark_bits(ByteClasses classes, MarkCarry& carry) {
-  const std::uint64_t tokens = ~classes.blank;
-  const std::uint64_t spaces = classes.blank & ~classes.special;
-  const std::uint64_t after_token = tokens << 1 | carry.token;
-  carry.token = tokens >> 63;
-  // Adding the first space of each run that follows a token to the runs carries through the
-  // run into the byte after it; runs that follow anything else are left as they are.
-  const std::uint64_t first_spaces = after_token & spaces;
-  const std::uint64_t partial = first_spaces + spaces;
-  const std::uint64_t sum = partial + carry.run;
-  carry.run = (partial < spaces) | (sum < partial);
-  const std::uint64_t token_starts = tokens & ~after_token;
-  return (sum & ~spaces) | (classes.special & (classes.blank | token_starts));
-}
-
 // Writes the offsets of the marks in `size` bytes at `text` to `marks`, and returns how many.
+// `Lines::mark_bits` gives the marks of 64 bytes, bit i for byte i: the first byte of each token
+// right after a space or tab (on a record's line, its value, and its label when blanks lead),
+// and every blank byte up to 0x20 but space and tab (line ends among them). A record's line has
+// exactly two, its value and its line end ('\r' and '\n' both, for "\r\n"), however many spaces
+// and tabs lie between; a blank line has only its line end.
 template <class Lines>
 CHECKER_ALWAYS_INLINE std::size_t find_marks(const char* text, std::size_t size,
                                              std::uint32_t* marks) {
   std::size_t found = 0;
-  MarkCarry carry;  // the byte before the text ends a line or precedes a label
+  typename Lines::Before before{};  // no space or tab before the text: a label starts it
   for (std::size_t base = 0; base < size; base += 64) {
-    std::uint64_t bits = mark_bits(Lines::classes(text + base), carry);
+    std::uint64_t bits = Lines::mark_bits(text + base, before);
     if (size - base < 64) [[unlikely]]
       bits &= (std::uint64_t{1} << (size - base)) - 1;
     // Eight offsets are written whether or not there are so many, without a branch: a line
@@ -106,42 +78,60 @@ CHECKER_ALWAYS_INLINE std::size_t read_whole_lines(const char*& next, const char
                                                    std::uint64_t& newlines) {
   std::uint32_t marks[kWindow + 64];  // offsets from the window's start
   const char* record = next;          // the start of the first line not taken
-  std::size_t count = 0;
-  std::uint64_t lines = 0;
+  std::int32_t* value_out = out;
+  std::uint64_t blank_lines = 0;
   std::size_t window_size = 64;
   const auto stop = [&] {
+    const auto count = static_cast<std::size_t>(value_out - out);
     next = record;
-    newlines += lines;
+    newlines += count + blank_lines;
     return count;
   };
-  while (count < capacity) {
+  while (value_out != out + capacity) {
     const char* const window = record;
     const auto size = std::min<std::size_t>(window_size, static_cast<std::size_t>(end - window));
     const std::size_t found = find_marks<Lines>(window, size, marks);
+    // A value takes two marks at least: one bound keeps the marks read within those found and
+    // the values within the capacity.
+    const std::size_t room = static_cast<std::size_t>(out + capacity - value_out);
+    const std::size_t mark_limit = std::min(found - (found != 0), 2 * room);
     std::size_t mark = 0;
-    while (mark + 1 < found && count < capacity) {
-      // A line's first mark is its value's first byte, unless the line has no value (or starts
-      // with a comment, whose '#' then fails as a digit).
-      const char* const value = window + marks[mark];
-      const char* const line_end = window + marks[mark + 1];
-      const bool negative = *value == '-';
-      const char* const digits = value + (negative || *value == '+');
+    while (mark < mark_limit) {
+      // A line's first mark is its value's first byte, unless the line has no value, starts
+      // with blanks (then it is its label's) or with a comment (whose '#' fails as a digit).
+      const char* value = window + marks[mark];
+      const char* line_end = window + marks[mark + 1];
+      bool negative = *value == '-';
+      const char* digits = value + (negative || *value == '+');
       // The usual line: its value's digits reach a "\n". Then only the marks place the digits,
       // and the next line's marks never wait for this line's bytes.
       auto digit_count = static_cast<std::size_t>(line_end - digits);
       std::size_t end_size = 1;
-      if (!((*line_end == '\n') & (digit_count - 1 < 10) &
-            (Lines::digit_run(digits) == digit_count))) [[unlikely]] {
+      if (!((static_cast<unsigned char>(*record) > 0x20) & (*record != '#') & (*line_end == '\n') &
+            (digit_count - 1 < 10) & (Lines::digit_run(digits) == digit_count))) [[unlikely]] {
         if (static_cast<unsigned char>(*value) <= 0x20) {
           // A blank line is taken. A line of one token, whose value may follow on the next
           // line, and any other blank byte, are left to the general rules.
           const std::size_t blank_end_size = line_end_size(value, end);
           if (blank_end_size == 0 || !only_spaces(record, value)) return stop();
-          ++lines;
+          ++blank_lines;
           record = value + blank_end_size;
           mark += blank_end_size;  // past the mark of the '\n' of "\r\n" too
           continue;
         }
+        // The label starts the line, unless blanks lead it: then the label has the first mark
+        // (only a blank byte but space and tab could have one before it, and would be first).
+        const char* label = record;
+        if (*record == ' ' || *record == '\t') {
+          if (mark + 2 >= found) break;  // the line goes on past the window
+          label = value;
+          ++mark;
+          value = line_end;
+          line_end = window + marks[mark + 1];
+          negative = *value == '-';
+          digits = value + (negative || *value == '+');
+        }
+        if (*label == '#') return stop();
         if (*line_end != '\n') {
           end_size = line_end_size(line_end, end);
           if (end_size == 0) return stop();
@@ -153,11 +143,10 @@ CHECKER_ALWAYS_INLINE std::size_t read_whole_lines(const char*& next, const char
           return stop();
         }
       }
-      if (!signed_value(negative, Lines::digits_value(digits, digit_count), out[count])) {
+      if (!signed_value(negative, Lines::digits_value(digits, digit_count), *value_out)) {
         return stop();
       }
-      ++count;
-      ++lines;
+      ++value_out;
       record = line_end + end_size;
       mark += 2;
     }
@@ -185,21 +174,24 @@ struct ScalarLines {
     return ((flags >> 7) * 0x0102040810204080) >> 56;
   }
 
-  static ByteClasses classes(const char* text) {
-    ByteClasses classes{0, 0};
+  // Bit 63 is set when the byte before the 64 was a space or tab.
+  using Before = std::uint64_t;
+
+  static std::uint64_t mark_bits(const char* text, Before& before) {
+    std::uint64_t blank = 0, spaces = 0;
     for (unsigned base = 0; base < 64; base += 8) {
       std::uint64_t word;
       std::memcpy(&word, text + base, 8);
       // Bit 7 of a byte is set when the byte is at most 0x20: adding 0x5f to its low seven bits
       // carries into bit 7 exactly when they exceed 0x20, and a high byte has it set already.
-      const std::uint64_t blank = ~(((word & kLow7) + 0x5f5f5f5f5f5f5f5f) | word) & kHigh;
-      const std::uint64_t spaces =
-          zero_bytes(word ^ 0x2020202020202020) | zero_bytes(word ^ 0x0909090909090909);
-      const std::uint64_t special = (blank & ~spaces) | zero_bytes(word ^ 0x2323232323232323);
-      classes.blank |= gathered(blank) << base;
-      classes.special |= gathered(special) << base;
+      blank |= gathered(~(((word & kLow7) + 0x5f5f5f5f5f5f5f5f) | word) & kHigh) << base;
+      spaces |=
+          gathered(zero_bytes(word ^ 0x2020202020202020) | zero_bytes(word ^ 0x0909090909090909))
+          << base;
     }
-    return classes;
+    const std::uint64_t spaces_before = spaces << 1 | before >> 63;
+    before = spaces;
+    return (~blank & spaces_before) | (blank & ~spaces);
   }
 
   // How many digits start `text`, counted up to eleven: more than ten make no value here.
@@ -232,22 +224,37 @@ struct SimdLines {
            std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(high_matches))} << 32;
   }
 
-  struct Matches {
-    __m256i blank, special;
-  };
+  // Byte 31 is all ones when the byte before the 64 was a space or tab.
+  using Before = __m256i;
 
-  CHECKER_SIMD_TARGET static Matches matches(__m256i bytes) {
-    const __m256i blank = _mm256_cmpeq_epi8(_mm256_min_epu8(bytes, _mm256_set1_epi8(0x20)), bytes);
-    const __m256i spaces = _mm256_or_si256(_mm256_cmpeq_epi8(bytes, _mm256_set1_epi8(' ')),
-                                           _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\t')));
-    return {blank, _mm256_or_si256(_mm256_andnot_si256(spaces, blank),
-                                   _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('#')))};
+  // Each byte of `bytes` moved one place up, the last of `before` coming in first.
+  CHECKER_SIMD_TARGET static __m256i one_byte_later(__m256i bytes, __m256i before) {
+    return _mm256_alignr_epi8(bytes, _mm256_permute2x128_si256(before, bytes, 0x21), 15);
   }
 
-  CHECKER_SIMD_TARGET static ByteClasses classes(const char* text) {
-    const Matches low = matches(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text)));
-    const Matches high = matches(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + 32)));
-    return {bits_of(low.blank, high.blank), bits_of(low.special, high.special)};
+  // The marks of 32 bytes, all ones in each marked byte; they are found 32 bytes wide, where the
+  // vector units work beside the scalar ones that place them.
+  CHECKER_SIMD_TARGET static __m256i marks_of(__m256i bytes, Before& before) {
+    // Space or tab, where the shuffle finds the one of them with each low nibble (0x20, 0x09);
+    // no byte equals what it gives for the other nibbles, and for bytes with the top bit set
+    // (0).
+    const __m256i spaces_by_nibble =
+        _mm256_setr_epi8(0x20, -1, -1, -1, -1, -1, -1, -1, -1, 0x09, -1, -1, -1, -1, -1, -1,  //
+                         0x20, -1, -1, -1, -1, -1, -1, -1, -1, 0x09, -1, -1, -1, -1, -1, -1);
+    const __m256i blank = _mm256_cmpeq_epi8(_mm256_min_epu8(bytes, _mm256_set1_epi8(0x20)), bytes);
+    const __m256i spaces = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(spaces_by_nibble, bytes), bytes);
+    const __m256i spaces_before = one_byte_later(spaces, before);
+    before = spaces;
+    return _mm256_or_si256(_mm256_andnot_si256(blank, spaces_before),
+                           _mm256_andnot_si256(spaces, blank));
+  }
+
+  CHECKER_SIMD_TARGET static std::uint64_t mark_bits(const char* text, Before& before) {
+    const __m256i low =
+        marks_of(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text)), before);
+    const __m256i high =
+        marks_of(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + 32)), before);
+    return bits_of(low, high);
   }
 
   // How many of the 16 bytes at `text` are digits before any other byte.

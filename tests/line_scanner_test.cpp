@@ -48,6 +48,9 @@ TEST(LineScanner, TakesUsualLinesWholeAndHandsOverTheRest) {
        std::vector<std::int32_t>(150, 12)},
       // Handed over at the first line of another kind.
       {"a 1\n 5\n", {1}},
+      {"a 1\n\tb 5 6\n", {1}},
+      {"a 1\n  b\n5\n", {1}},
+      {"a 1\n  #b 5\n", {1}},
       {"a 1\n5\nb 2\n", {1}},
       {"a 1\n5 \n", {1}},
       {"a 1\n# note\n", {1}},
