@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 
 #if defined(_WIN32)
 // windows.h comes first, since shellapi.h builds on it.
@@ -18,6 +19,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -259,6 +261,67 @@ bool write_all(int fd, std::string_view bytes) {
     }
   }
   return true;
+}
+
+#endif
+
+// AddressSanitizer watches the C library's memory for reads and writes past its end, and not
+// mapped memory: under it, lists keep the C library's.
+#if defined(__SANITIZE_ADDRESS__)
+#define CHECKER_ROOM_MAPPED 0
+#elif defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define CHECKER_ROOM_MAPPED 0
+#endif
+#endif
+#if !defined(CHECKER_ROOM_MAPPED) && defined(__linux__)
+#define CHECKER_ROOM_MAPPED 1
+#elif !defined(CHECKER_ROOM_MAPPED)
+#define CHECKER_ROOM_MAPPED 0
+#endif
+
+#if CHECKER_ROOM_MAPPED
+
+namespace {
+
+// Room from which large pages are asked for: the size of one. The advice covers the whole
+// mapping, which is the list's alone, so the mapping stays one piece that remapping can move.
+constexpr std::size_t kLargeRoom = std::size_t{2} << 20;
+
+void* large_pages_asked(void* room, std::size_t bytes) {
+  if (bytes >= kLargeRoom) ::madvise(room, bytes, MADV_HUGEPAGE);
+  return room;
+}
+
+}  // namespace
+
+void* allocate_room(std::size_t bytes) {
+  void* const room =
+      ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  return room == MAP_FAILED ? nullptr : large_pages_asked(room, bytes);
+}
+
+void* resize_room(void* room, std::size_t bytes, std::size_t new_bytes) {
+  void* const moved = ::mremap(room, bytes, new_bytes, MREMAP_MAYMOVE);
+  return moved == MAP_FAILED ? nullptr : large_pages_asked(moved, new_bytes);
+}
+
+void free_room(void* room, std::size_t bytes) {
+  ::munmap(room, bytes);
+}
+
+#else
+
+void* allocate_room(std::size_t bytes) {
+  return std::malloc(bytes);
+}
+
+void* resize_room(void* room, std::size_t, std::size_t new_bytes) {
+  return std::realloc(room, new_bytes);
+}
+
+void free_room(void* room, std::size_t) {
+  std::free(room);
 }
 
 #endif

@@ -53,6 +53,16 @@ void close_file(int fd);
 // what it held; returns 0, or the errno of the call that failed.
 int write_file(const char* path, std::string_view bytes);
 
+// Room for the values of a list: `bytes` of memory that only the list uses, which grows and
+// shrinks in place where the system can. On Linux it is mapped memory of its own, moved by
+// remapping its pages, and room of 2 MiB or more asks for large pages: filling it then takes a
+// page fault for each 2 MiB rather than each 4 KiB, and page faults are much of the cost of
+// reading a large file, on a virtual machine above all. Elsewhere it is the C library's.
+// Each gives nullptr when the memory cannot be had; `resize_room` then leaves `room` as it was.
+void* allocate_room(std::size_t bytes);
+void* resize_room(void* room, std::size_t bytes, std::size_t new_bytes);
+void free_room(void* room, std::size_t bytes);
+
 // Writes all of `bytes` to `fd` unchanged, waiting while a non-blocking descriptor is full and
 // retrying interrupted calls; false when a write failed (the reader of a pipe went away, say).
 bool write_all(int fd, std::string_view bytes);

@@ -4,17 +4,18 @@
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
-#include <cstdlib>
 #include <cstring>
 #include <initializer_list>
 #include <utility>
 
+#include "system_files.hpp"
+
 // Signed 32-bit values in file order (the output) or ascending order (the reference).
 //
-// The room grows with realloc. A large block is mapped memory, which realloc on Linux moves by
-// remapping its pages: a list grows in place, without a value copied and without old and new
-// room held at once, so it costs 4 bytes a value at any size. Room never written costs no
-// memory. When memory cannot be had, the functions that grow say so and leave the list as it
+// The room is the list's own (allocate_room): on Linux mapped memory, which grows by remapping
+// its pages, in place, without a value copied and without old and new room held at once, so a
+// list costs 4 bytes a value at any size. Room never written costs no memory. When memory
+// cannot be had, the functions that grow say so and leave the list as it
 // was, for the run to say it in words rather than end.
 class ValueList {
  public:
@@ -37,7 +38,9 @@ class ValueList {
   }
   ValueList(const ValueList&) = delete;
   ValueList& operator=(const ValueList&) = delete;
-  ~ValueList() { std::free(values_); }
+  ~ValueList() {
+    if (values_ != nullptr) free_room(values_, capacity_ * sizeof *values_);
+  }
 
   std::size_t size() const { return size_; }
   std::size_t capacity() const { return capacity_; }
@@ -55,7 +58,9 @@ class ValueList {
   bool reserve(std::size_t count) {
     if (count <= capacity_) return true;
     if (count > SIZE_MAX / sizeof *values_) return false;
-    void* const grown = std::realloc(values_, count * sizeof *values_);
+    void* const grown = values_ == nullptr ? allocate_room(count * sizeof *values_)
+                                           : resize_room(values_, capacity_ * sizeof *values_,
+                                                         count * sizeof *values_);
     if (grown == nullptr) return false;
     values_ = static_cast<std::int32_t*>(grown);
     capacity_ = count;
@@ -70,13 +75,14 @@ class ValueList {
     return reserve(std::max(size_ + more, 2 * size_)) || reserve(size_ + more);
   }
 
-  // Gives back the room past the size, which realloc does in place.
+  // Gives back the room past the size, in place.
   void shrink_to_fit() {
     if (size_ == capacity_) return;
     if (size_ == 0) {
-      std::free(std::exchange(values_, nullptr));
+      free_room(std::exchange(values_, nullptr), capacity_ * sizeof *values_);
       capacity_ = 0;
-    } else if (void* const shrunk = std::realloc(values_, size_ * sizeof *values_)) {
+    } else if (void* const shrunk =
+                   resize_room(values_, capacity_ * sizeof *values_, size_ * sizeof *values_)) {
       values_ = static_cast<std::int32_t*>(shrunk);
       capacity_ = size_;
     }
