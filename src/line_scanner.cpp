@@ -8,10 +8,17 @@
 #include <bit>
 #include <cstring>
 
+// The vector path: AVX2 on x86-64, chosen at run time; NEON, which every 64-bit ARM processor
+// has.
 #if defined(__x86_64__) && (defined(__GNUC__) || defined(__clang__))
 #include <immintrin.h>
 #define CHECKER_HAS_SIMD 1
 #define CHECKER_SIMD_TARGET __attribute__((target("avx2,bmi,bmi2,popcnt")))
+#elif defined(__aarch64__) && (defined(__GNUC__) || defined(__clang__))
+#include <arm_neon.h>
+#define CHECKER_HAS_SIMD 1
+#define CHECKER_HAS_NEON 1
+#define CHECKER_SIMD_TARGET
 #else
 #define CHECKER_HAS_SIMD 0
 #endif
@@ -158,6 +165,15 @@ CHECKER_ALWAYS_INLINE std::size_t read_whole_lines(const char*& next, const char
   return stop();
 }
 
+// The marks of 64 bytes from which are blank (up to 0x20) and which are spaces or tabs; bit 63 of
+// `before` says whether the byte before them was a space or tab.
+CHECKER_ALWAYS_INLINE std::uint64_t marks_of(std::uint64_t blank, std::uint64_t spaces,
+                                             std::uint64_t& before) {
+  const std::uint64_t spaces_before = spaces << 1 | before >> 63;
+  before = spaces;
+  return (~blank & spaces_before) | (blank & ~spaces);
+}
+
 // Classifies bytes eight at a time without vector instructions.
 struct ScalarLines {
   static constexpr std::uint64_t kLow7 = 0x7f7f7f7f7f7f7f7f, kHigh = 0x8080808080808080;
@@ -189,9 +205,7 @@ struct ScalarLines {
           gathered(zero_bytes(word ^ 0x2020202020202020) | zero_bytes(word ^ 0x0909090909090909))
           << base;
     }
-    const std::uint64_t spaces_before = spaces << 1 | before >> 63;
-    before = spaces;
-    return (~blank & spaces_before) | (blank & ~spaces);
+    return marks_of(blank, spaces, before);
   }
 
   // How many digits start `text`, counted up to eleven: more than ten make no value here.
@@ -217,6 +231,40 @@ std::size_t read_whole_lines_scalar(const char*& next, const char* end, std::int
 }
 
 #if CHECKER_HAS_SIMD
+#if defined(CHECKER_HAS_NEON)
+// Classifies 64 bytes at once with NEON; digits are converted as on the scalar path.
+struct SimdLines {
+  // Bit i is set when byte i of the 64 compared is all ones.
+  static std::uint64_t bits_of(const uint8x16_t (&matches)[4]) {
+    // Each byte weighted by its place in its eight, then summed in pairs three times over: the
+    // sixteen bytes of each comparison become two, in order.
+    const uint8x16_t weights = {1, 2, 4, 8, 16, 32, 64, 128, 1, 2, 4, 8, 16, 32, 64, 128};
+    const uint8x16_t first =
+        vpaddq_u8(vandq_u8(matches[0], weights), vandq_u8(matches[1], weights));
+    const uint8x16_t second =
+        vpaddq_u8(vandq_u8(matches[2], weights), vandq_u8(matches[3], weights));
+    const uint8x16_t quads = vpaddq_u8(first, second);
+    return vgetq_lane_u64(vreinterpretq_u64_u8(vpaddq_u8(quads, quads)), 0);
+  }
+
+  using Before = std::uint64_t;
+
+  static std::uint64_t mark_bits(const char* text, Before& before) {
+    uint8x16_t blank[4], spaces[4];
+    for (int i = 0; i < 4; ++i) {
+      const uint8x16_t bytes = vld1q_u8(reinterpret_cast<const std::uint8_t*>(text) + 16 * i);
+      blank[i] = vcleq_u8(bytes, vdupq_n_u8(0x20));
+      spaces[i] = vorrq_u8(vceqq_u8(bytes, vdupq_n_u8(' ')), vceqq_u8(bytes, vdupq_n_u8('\t')));
+    }
+    return marks_of(bits_of(blank), bits_of(spaces), before);
+  }
+
+  static std::size_t digit_run(const char* text) { return ScalarLines::digit_run(text); }
+  static std::uint64_t digits_value(const char* digits, std::size_t count) {
+    return ScalarLines::digits_value(digits, count);
+  }
+};
+#else
 // Classifies 64 bytes at once and converts up to ten digits at once, with AVX2.
 struct SimdLines {
   CHECKER_SIMD_TARGET static std::uint64_t bits_of(__m256i low_matches, __m256i high_matches) {
@@ -293,6 +341,8 @@ struct SimdLines {
   }
 };
 
+#endif
+
 CHECKER_SIMD_TARGET std::size_t read_whole_lines_simd(const char*& next, const char* end,
                                                       std::int32_t* out, std::size_t capacity,
                                                       std::uint64_t& newlines) {
@@ -303,7 +353,9 @@ CHECKER_SIMD_TARGET std::size_t read_whole_lines_simd(const char*& next, const c
 }  // namespace
 
 bool simd_supported() {
-#if CHECKER_HAS_SIMD
+#if defined(CHECKER_HAS_NEON)
+  return true;
+#elif CHECKER_HAS_SIMD
   return __builtin_cpu_supports("avx2") && __builtin_cpu_supports("bmi") &&
          __builtin_cpu_supports("bmi2") && __builtin_cpu_supports("popcnt");
 #else

@@ -7,7 +7,8 @@
 // How the reader finds records. Every path gives the same values and the same ending.
 enum class ScanPath {
   fastest,  // simd where the processor has it, else scalar
-  simd,     // whole lines at a time, their ends found with AVX2; only where the processor has it
+  simd,     // whole lines at a time, found with AVX2 (x86-64, where the processor has it) or NEON
+            // (64-bit ARM)
   scalar,   // whole lines at a time, their ends found eight bytes at a time
   general,  // byte by byte: the plain rules of the format, and where the others hand over
 };

@@ -60,7 +60,7 @@ struct ValueReader {
 };
 
 // Starts a read of `source` on the scan path `options` asks for; ScanPath::simd falls back to
-// ScanPath::scalar on a processor without AVX2.
+// ScanPath::scalar where the processor has no vector path (an x86-64 without AVX2).
 ValueReader open_value_reader(ByteSource source, ReadOptions options = {});
 
 // Decodes the next values, up to `capacity` of them, into `out` in file order and returns how
