@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Time of checkers on the same passing pair of N records written in each common line shape, side
-# by side: every shape and checker runs once per round, RUNS rounds, and each time is a median.
+# by side: every shape and checker runs once per round, RUNS rounds, and each time is a median of
+# wall times taken to the microsecond (bash's EPOCHREALTIME).
 # The ratio is to the one-space shape on the same checker. Not part of the product.
 #   bench/shapes.sh DATA_DIR N RUNS GENERATOR CHECKER...
 set -euo pipefail
@@ -39,7 +40,9 @@ for ((run = 0; run < runs; run++)); do
     name=${shape%%|*}
     file=$data/shape_${n}_${name// /_}
     for checker in "$@"; do
-      seconds=$( { /usr/bin/time -f '%e' "$checker" "$file.in" "$file.out" >/dev/null; } 2>&1 | tail -n 1)
+      start=$EPOCHREALTIME
+      "$checker" "$file.in" "$file.out" >/dev/null
+      seconds=$(awk -v a="$start" -v b="$EPOCHREALTIME" 'BEGIN { printf "%.4f", b - a }')
       times[$checker|$name]+="$seconds "
     done
   done
