@@ -268,19 +268,14 @@ bool write_all(int fd, std::string_view bytes) {
 // AddressSanitizer watches the C library's memory for reads and writes past its end, and not
 // mapped memory: under it, lists keep the C library's.
 #if defined(__SANITIZE_ADDRESS__)
-#define CHECKER_ROOM_MAPPED 0
+#define CHECKER_ADDRESS_SANITIZED
 #elif defined(__has_feature)
 #if __has_feature(address_sanitizer)
-#define CHECKER_ROOM_MAPPED 0
+#define CHECKER_ADDRESS_SANITIZED
 #endif
-#endif
-#if !defined(CHECKER_ROOM_MAPPED) && defined(__linux__)
-#define CHECKER_ROOM_MAPPED 1
-#elif !defined(CHECKER_ROOM_MAPPED)
-#define CHECKER_ROOM_MAPPED 0
 #endif
 
-#if CHECKER_ROOM_MAPPED
+#if defined(__linux__) && !defined(CHECKER_ADDRESS_SANITIZED)
 
 namespace {
 
