@@ -28,7 +28,8 @@ ReadResult failed_open(int saved_errno) {
 
 }  // namespace
 
-Check check_files(const char* input_path, const char* output_path) {
+Check check_files(const char* input_path, const char* output_path,
+                  const OutputReading& read_output) {
   Check check;
   const OpenedFile input = open_for_reading(input_path);
   if (input.fd < 0) {
@@ -46,25 +47,27 @@ Check check_files(const char* input_path, const char* output_path) {
   // An output file that cannot be opened is judged as an empty one.
   const OpenedFile output =
       output_path != nullptr ? open_for_reading(output_path) : standard_input();
-  if (output.fd < 0) return check;
+  if (output.fd < 0) {
+    check.output_open_errno = output.saved_errno;
+    return check;
+  }
   ValueReader reader = open_value_reader(file_bytes(output.fd));
-  check.output = read_output(reader, check.reference);
+  read_output(reader, check.reference);
   close_file(output.fd);
   stops(check, FileRole::output, reader.result);
   return check;
 }
 
-std::string failure_line(const Check& check) {
-  switch (check.failure.end) {
+std::string failure_line(FileRole file, const ReadResult& failure) {
+  switch (failure.end) {
     case ReadEnd::unreadable:
-      return unreadable_line(check.failed_file, check.failure.saved_errno);
+      return unreadable_line(file, failure.saved_errno);
     case ReadEnd::out_of_memory:
-      return out_of_memory_line(check.failed_file);
+      return out_of_memory_line(file);
     case ReadEnd::malformed_value:
     case ReadEnd::end_of_file:
     case ReadEnd::value_limit:
       break;
   }
-  return malformed_value_line(check.failed_file, check.failure.line, check.failure.text,
-                              check.failure.text_cut);
+  return malformed_value_line(file, failure.line, failure.text, failure.text_cut);
 }

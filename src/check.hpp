@@ -1,27 +1,33 @@
 // The work of a run as data: the input read and sorted as the reference, and the output read
-// against it. The checker and checker-judge share it and differ only in how they word the result.
+// against it. The checker and checker-judge share it and differ only in what they keep of the
+// output and how they word the result.
 #pragma once
 
+#include <functional>
 #include <string>
 
 #include "messages.hpp"
 #include "value_list.hpp"
 #include "value_reader.hpp"
-#include "verdict.hpp"
 
 struct Check {
   bool stopped = false;  // reading a file failed, as `failed_file` and `failure` say
   FileRole failed_file = FileRole::input;
-  ReadResult failure;  // ReadEnd::unreadable, malformed_value or out_of_memory
+  ReadResult failure;         // ReadEnd::unreadable, malformed_value or out_of_memory
+  int output_open_errno = 0;  // the output could not be opened, and was judged as empty
   ValueList reference;
-  OutputValues output;
 };
 
-// Reads the input file at `input_path` and sorts its values as the reference, then reads the
-// output from `output_path`, or from standard input when it is null, against the reference. An
-// output that cannot be opened reads as empty. Stops at an input that cannot be read, holds a
-// malformed value or cannot be held in memory, before the output is opened.
-Check check_files(const char* input_path, const char* output_path);
+// Reads the output's values with `reader` against the sorted reference, keeping what the caller
+// needs of them; how reading ended is left in `reader.result`.
+using OutputReading = std::function<void(ValueReader& reader, const ValueList& reference)>;
 
-// The line that says why `check` stopped.
-std::string failure_line(const Check& check);
+// Reads the input file at `input_path` and sorts its values as the reference, then hands the
+// output at `output_path`, or standard input when it is null, to `read_output`. An output that
+// cannot be opened reads as empty, and is never handed over. Stops at an input that cannot be
+// read, holds a malformed value or cannot be held in memory, before the output is opened.
+Check check_files(const char* input_path, const char* output_path,
+                  const OutputReading& read_output);
+
+// The line that says why reading `file` stopped with `failure`.
+std::string failure_line(FileRole file, const ReadResult& failure);

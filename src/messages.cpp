@@ -35,9 +35,8 @@ std::string join(std::initializer_list<std::string_view> pieces) {
   return line;
 }
 
-// A malformed value's text as the message shows it: bytes that are not printable ASCII, and the
-// quote and backslash that would make the quoting ambiguous, are written as \xHH, so no control
-// byte from a broken file ever reaches the terminal.
+}  // namespace
+
 std::string shown_text(std::string_view text, bool cut) {
   constexpr char kHex[] = "0123456789abcdef";
   std::string shown;
@@ -53,8 +52,6 @@ std::string shown_text(std::string_view text, bool cut) {
   if (cut) shown.append("...");
   return shown;
 }
-
-}  // namespace
 
 void write_line(Console& console, std::string_view line) {
   if (!console.lost) console.lost = !write_all(console.fd, line);

@@ -44,6 +44,11 @@ std::string unreadable_line(FileRole file, int saved_errno);
 std::string malformed_value_line(FileRole file, std::uint64_t line, std::string_view text,
                                  bool text_cut);
 
+// Text from a file or a command line as a message shows it, between quotes: bytes that are not
+// printable ASCII, and the quote and backslash that would make the quoting ambiguous, are written
+// as \xHH, so no control byte ever reaches the terminal; `cut` adds "..." to say there was more.
+std::string shown_text(std::string_view text, bool cut);
+
 // The memory to hold the file's values could not be had.
 std::string out_of_memory_line(FileRole file);
 

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "check.hpp"
+#include "verdict.hpp"
 
 namespace {
 
@@ -18,11 +19,15 @@ int run_checker(int argc, const char* const* argv, Console& console) {
     return 0;
   }
   print_banner(console);
-  const Check check = check_files(argv[1], argv[2]);
+  OutputValues output;
+  const Check check =
+      check_files(argv[1], argv[2], [&output](ValueReader& reader, const ValueList& reference) {
+        output = read_output(reader, reference);
+      });
   if (check.stopped) {
-    write_line(console, failure_line(check));
+    write_line(console, failure_line(check.failed_file, check.failure));
     return 0;
   }
-  report_verdict(check.reference, check.output, console);
+  report_verdict(check.reference, output, console);
   return 0;
 }

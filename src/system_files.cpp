@@ -173,18 +173,38 @@ void close_file(int fd) {
   _close(fd);
 }
 
-int write_file(const char* path, std::string_view bytes) {
+OpenedFile open_for_writing(const char* path) {
   const HANDLE handle = CreateFileW(windows_path(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ,
                                     nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (handle == INVALID_HANDLE_VALUE) return errno_of(GetLastError());
+  if (handle == INVALID_HANDLE_VALUE) return {-1, errno_of(GetLastError())};
   const int fd = _open_osfhandle(reinterpret_cast<intptr_t>(handle), _O_WRONLY | _O_BINARY);
   if (fd < 0) {
     const int saved_errno = errno;
     CloseHandle(handle);
-    return saved_errno;
+    return {-1, saved_errno};
   }
-  const int saved_errno = write_all(fd, bytes) ? 0 : errno;
-  return _close(fd) != 0 && saved_errno == 0 ? errno : saved_errno;
+  return {fd, 0};
+}
+
+int close_written(int fd) {
+  return _close(fd) != 0 ? errno : 0;
+}
+
+bool same_file(const char* a, const char* b) {
+  const auto identity = [](const char* path, BY_HANDLE_FILE_INFORMATION& information) {
+    const HANDLE handle = CreateFileW(windows_path(path).c_str(), 0,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return false;
+    const bool known = GetFileInformationByHandle(handle, &information) != 0;
+    CloseHandle(handle);
+    return known;
+  };
+  BY_HANDLE_FILE_INFORMATION first, second;
+  return identity(a, first) && identity(b, second) &&
+         first.dwVolumeSerialNumber == second.dwVolumeSerialNumber &&
+         first.nFileIndexHigh == second.nFileIndexHigh &&
+         first.nFileIndexLow == second.nFileIndexLow;
 }
 
 bool write_all(int fd, std::string_view bytes) {
@@ -223,7 +243,13 @@ OpenedFile standard_input() {
 std::ptrdiff_t read_file(int fd, char* into, std::size_t capacity) {
   for (;;) {
     const ssize_t got = ::read(fd, into, capacity);
-    if (got >= 0 || errno != EINTR) return got;
+    if (got >= 0) return got;
+    if (errno == EAGAIN || errno == EWOULDBLOCK) {
+      pollfd ready{fd, POLLIN, 0};
+      ::poll(&ready, 1, -1);
+    } else if (errno != EINTR) {
+      return got;
+    }
   }
 }
 
@@ -237,15 +263,22 @@ void close_file(int fd) {
   ::close(fd);
 }
 
-int write_file(const char* path, std::string_view bytes) {
-  int fd;
-  do {
-    fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0) return errno;
-  const int saved_errno = write_all(fd, bytes) ? 0 : errno;
-  // A full disk can show only when the file is closed, on some file systems.
-  return ::close(fd) != 0 && saved_errno == 0 ? errno : saved_errno;
+OpenedFile open_for_writing(const char* path) {
+  for (;;) {
+    const int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd >= 0) return {fd, 0};
+    if (errno != EINTR) return {-1, errno};
+  }
+}
+
+int close_written(int fd) {
+  return ::close(fd) != 0 ? errno : 0;
+}
+
+bool same_file(const char* a, const char* b) {
+  struct stat first, second;
+  return ::stat(a, &first) == 0 && ::stat(b, &second) == 0 && first.st_dev == second.st_dev &&
+         first.st_ino == second.st_ino;
 }
 
 bool write_all(int fd, std::string_view bytes) {
@@ -264,6 +297,25 @@ bool write_all(int fd, std::string_view bytes) {
 }
 
 #endif
+
+std::string file_in_folder(std::string_view folder, std::string_view name) {
+#if defined(_WIN32)
+  constexpr std::string_view kSeparators = "/\\";
+#else
+  constexpr std::string_view kSeparators = "/";
+#endif
+  std::string path(folder);
+  if (path.empty() || kSeparators.find(path.back()) == std::string_view::npos) path += '/';
+  return path.append(name);
+}
+
+int write_file(const char* path, std::string_view bytes) {
+  const OpenedFile file = open_for_writing(path);
+  if (file.fd < 0) return file.saved_errno;
+  const int saved_errno = write_all(file.fd, bytes) ? 0 : errno;
+  const int close_errno = close_written(file.fd);
+  return saved_errno != 0 ? saved_errno : close_errno;
+}
 
 // AddressSanitizer watches the C library's memory for reads and writes past its end, and not
 // mapped memory: under it, lists keep the C library's.

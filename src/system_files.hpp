@@ -40,7 +40,8 @@ OpenedFile open_for_reading(const char* path);
 OpenedFile standard_input();
 
 // Fills up to `capacity` bytes at `into` from `fd`; returns how many, 0 at the end of the file,
-// or -1 with errno set when reading failed. Interrupted calls are retried.
+// or -1 with errno set when reading failed. Interrupted calls are retried, and a non-blocking
+// descriptor with nothing to read yet (a pipe whose writer has not written) is waited for.
 std::ptrdiff_t read_file(int fd, char* into, std::size_t capacity);
 
 // The size of the regular file `fd`; 0 for a pipe, a device or anything else whose size says
@@ -49,9 +50,24 @@ std::uint64_t regular_file_size(int fd);
 
 void close_file(int fd);
 
+// Opens the file at the UTF-8 `path` for writing as bytes, creating it or emptying what it held.
+OpenedFile open_for_writing(const char* path);
+
+// Closes a file opened for writing; returns 0, or the errno of a failed close (a full disk can
+// show only then, on some file systems).
+int close_written(int fd);
+
 // Writes `bytes` as the whole content of the file at the UTF-8 `path`, creating it or replacing
 // what it held; returns 0, or the errno of the call that failed.
 int write_file(const char* path, std::string_view bytes);
+
+// The path of the file `name` in `folder`, which may end in a separator or not: "/" everywhere,
+// and "\\" too on Windows (elsewhere it is a character of a name like any other).
+std::string file_in_folder(std::string_view folder, std::string_view name);
+
+// Whether the UTF-8 paths `a` and `b` name one existing file, by whatever names: the same
+// device and file number (volume and file index on Windows).
+bool same_file(const char* a, const char* b);
 
 // Room for the values of a list: `bytes` of memory that only the list uses, which grows and
 // shrinks in place where the system can. On Linux it is mapped memory of its own, moved by

@@ -3,76 +3,128 @@
 
 #include <algorithm>
 #include <cstring>
-#include <limits>
-#include <utility>
-#include <vector>
+#include <new>
 
 namespace {
 
-OutputValues ended_out_of_memory(ValueReader& reader, OutputValues& output) {
-  reader.ended = true;
-  reader.result.end = ReadEnd::out_of_memory;
-  return std::move(output);
+// Values read and compared at a time: small enough to stay in the caches, and held on the stack
+// so that reading an output takes no memory of its own.
+constexpr std::size_t kChunk = 16384;
+
+// The position of the first of `count` values at `found` that differs from `expected`, or count.
+std::size_t first_mismatch(const std::int32_t* found, const std::int32_t* expected,
+                           std::size_t count) {
+  // Whole chunks compared as bytes first: the common case, and much faster than by value.
+  if (count == 0 || std::memcmp(found, expected, count * sizeof *found) == 0) return count;
+  return static_cast<std::size_t>(std::mismatch(found, found + count, expected).first - found);
+}
+
+// Reads the output with `reader`, at most one value past the reference's size, a chunk at a
+// time, and hands each chunk to `take` with the position of its first value and how many of its
+// values lie within the reference. Returns how many values were read.
+template <typename Take>
+std::uint64_t read_chunks(ValueReader& reader, const ValueList& reference, Take take) {
+  std::int32_t chunk[kChunk];
+  const std::uint64_t limit = std::uint64_t{reference.size()} + 1;
+  std::uint64_t size = 0;
+  while (!reader.ended && size < limit) {
+    const std::size_t read = read_values(
+        reader, chunk, static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, limit - size)));
+    const auto within = static_cast<std::size_t>(std::min<std::uint64_t>(
+        read, reference.size() - std::min<std::uint64_t>(reference.size(), size)));
+    if (!take(chunk, read, size, within)) break;
+    size += read;
+  }
+  if (!reader.ended) reader.result.end = ReadEnd::value_limit;
+  return size;
+}
+
+// Room for `wanted` differences, or for as many as memory grants.
+std::unique_ptr<Difference[]> room_for_differences(std::size_t& wanted) {
+  for (; wanted > 0; wanted /= 2) {
+    if (Difference* room = new (std::nothrow) Difference[wanted])
+      return std::unique_ptr<Difference[]>(room);
+  }
+  return nullptr;
 }
 
 }  // namespace
 
 OutputValues read_output(ValueReader& reader, const ValueList& reference) {
   OutputValues output;
-  const std::size_t limit = reference.size() + 1;
-  std::vector<std::int32_t> chunk(16384);  // small enough to stay in the caches
   bool differs = false;
-  while (!reader.ended && output.size < limit) {
-    const std::size_t read =
-        read_values(reader, chunk.data(), std::min<std::size_t>(chunk.size(), limit - output.size));
-    std::size_t kept_from = 0;
-    if (!differs) {
-      // The values so far equal the reference's; only a difference needs them kept.
-      const std::size_t position = output.size;
-      const std::size_t common =
-          std::min(read, reference.size() - std::min(reference.size(), position));
-      const std::int32_t* expected = reference.data() + position;
-      // Whole chunks compared as bytes first: the common case, and much faster than by value.
-      kept_from = common;
-      if (common > 0 && std::memcmp(chunk.data(), expected, common * sizeof *expected) != 0) {
-        kept_from = static_cast<std::size_t>(
-            std::mismatch(chunk.data(), chunk.data() + common, expected).first - chunk.data());
-      }
-      differs = kept_from < read;
-      output.first_difference = position + kept_from;
-      // At most the rest of the reference and one more value follow: room for exactly that.
-      if (differs && !output.from_first_difference.reserve(limit - output.first_difference))
-        return ended_out_of_memory(reader, output);
-    }
-    if (!output.from_first_difference.append(chunk.data() + kept_from, chunk.data() + read))
-      return ended_out_of_memory(reader, output);
-    output.size += read;
+  bool out_of_memory = false;
+  output.size = read_chunks(
+      reader, reference,
+      [&](const std::int32_t* chunk, std::size_t read, std::uint64_t position, std::size_t within) {
+        std::size_t kept_from = 0;
+        if (!differs) {
+          // The values so far equal the reference's; only a difference needs them kept.
+          kept_from = first_mismatch(chunk, reference.data() + position, within);
+          differs = kept_from < read;
+          output.first_difference = position + kept_from;
+          // At most the rest of the reference and one more value follow: room for exactly that.
+          if (differs &&
+              !output.from_first_difference.reserve(
+                  reference.size() + 1 - static_cast<std::size_t>(output.first_difference))) {
+            out_of_memory = true;
+            return false;
+          }
+        }
+        out_of_memory = !output.from_first_difference.append(chunk + kept_from, chunk + read);
+        return !out_of_memory;
+      });
+  if (out_of_memory) {
+    reader.ended = true;
+    reader.result.end = ReadEnd::out_of_memory;
   }
-  if (!reader.ended) reader.result.end = ReadEnd::value_limit;
   return output;
 }
 
-Verdict judge_output(const ValueList& reference, const OutputValues& output,
-                     std::uint64_t most_position_lines, const LineSink& sink) {
-  if (reference.size() != output.size) {
-    sink(kSizeErrorLine);
-    return {VerdictKind::size_differs};
-  }
-  Verdict verdict;
-  for (std::uint64_t position = output.first_difference; position < output.size; ++position) {
-    const std::int32_t found = output.from_first_difference[position - output.first_difference];
-    if (reference[position] != found && verdict.differing_positions++ < most_position_lines)
-      sink(position_error_line(position, reference[position], found).text());
-  }
-  if (verdict.differing_positions == 0) {
-    sink(kPassLine);
-  } else {
-    verdict.kind = VerdictKind::positions_differ;
-  }
-  return verdict;
+OutputComparison compare_output(ValueReader& reader, const ValueList& reference,
+                                std::uint64_t most_held) {
+  OutputComparison comparison;
+  std::size_t room = static_cast<std::size_t>(std::min<std::uint64_t>(most_held, reference.size()));
+  comparison.held = room_for_differences(room);
+  comparison.size = read_chunks(
+      reader, reference,
+      [&](const std::int32_t* chunk, std::size_t, std::uint64_t position, std::size_t within) {
+        const std::int32_t* expected = reference.data() + position;
+        for (std::size_t i = first_mismatch(chunk, expected, within); i < within; ++i) {
+          if (chunk[i] == expected[i]) continue;
+          if (comparison.held_count < room)
+            comparison.held[comparison.held_count++] = {position + i, expected[i], chunk[i]};
+          ++comparison.differing;
+        }
+        return true;
+      });
+  return comparison;
 }
 
 void report_verdict(const ValueList& reference, const OutputValues& output, Console& console) {
-  judge_output(reference, output, std::numeric_limits<std::uint64_t>::max(),
-               [&console](std::string_view line) { write_line(console, line); });
+  if (reference.size() != output.size) {
+    write_line(console, kSizeErrorLine);
+    return;
+  }
+  bool differs = false;
+  for (std::uint64_t position = output.first_difference; position < output.size; ++position) {
+    const std::int32_t found = output.from_first_difference[position - output.first_difference];
+    if (reference[position] == found) continue;
+    write_line(console, position_error_line(position, reference[position], found).text());
+    differs = true;
+  }
+  if (!differs) write_line(console, kPassLine);
+}
+
+void report_comparison(std::uint64_t reference_size, const OutputComparison& comparison,
+                       const LineSink& sink) {
+  if (reference_size != comparison.size) {
+    sink(kSizeErrorLine);
+    return;
+  }
+  for (std::size_t i = 0; i < comparison.held_count; ++i) {
+    const Difference& difference = comparison.held[i];
+    sink(position_error_line(difference.position, difference.expected, difference.found).text());
+  }
+  if (comparison.differing == 0) sink(kPassLine);
 }

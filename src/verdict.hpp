@@ -1,16 +1,18 @@
 // The output's values read against the reference, and the verdict lines that follow.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string_view>
 
 #include "messages.hpp"
 #include "value_list.hpp"
 #include "value_reader.hpp"
 
-// The output's values as the verdict needs them. Those before the first that differs from the
-// reference are only counted, since they equal it; from there on they are kept.
+// The output's values as the checker's verdict needs them. Those before the first that differs
+// from the reference are only counted, since they equal it; from there on they are kept.
 struct OutputValues {
   std::uint64_t size = 0;              // how many values the output holds (or was read)
   std::uint64_t first_difference = 0;  // position of the first value unlike the reference's
@@ -22,23 +24,36 @@ struct OutputValues {
 // bounded by the reference whatever the output holds. How reading ended is in `reader.result`.
 OutputValues read_output(ValueReader& reader, const ValueList& reference);
 
-// What the verdict found.
-enum class VerdictKind { pass, size_differs, positions_differ };
-
-struct Verdict {
-  VerdictKind kind = VerdictKind::pass;
-  std::uint64_t differing_positions = 0;  // every one of them, whether or not it got a line
+// One position at which the output's value is not the reference's.
+struct Difference {
+  std::uint64_t position = 0;
+  std::int32_t expected = 0;
+  std::int32_t found = 0;
 };
+
+// The output compared with the reference as it is read, for a judge that shows only the first
+// few differences: nothing else of the output is kept, so a wrong output needs no more memory
+// than a right one.
+struct OutputComparison {
+  std::uint64_t size = 0;              // values read: at most one past the reference's size
+  std::uint64_t differing = 0;         // positions within both lists whose values differ
+  std::unique_ptr<Difference[]> held;  // the first of those, in order of position
+  std::size_t held_count = 0;
+};
+
+// Reads the output's values with `reader` and compares them with the reference as they come,
+// holding the first `most_held` differences, or as many as memory grants. Stops one value past
+// the reference's size. How reading ended is in `reader.result`.
+OutputComparison compare_output(ValueReader& reader, const ValueList& reference,
+                                std::uint64_t most_held);
 
 // Receives each verdict line, its newline included.
 using LineSink = std::function<void(std::string_view line)>;
 
-// Judges the output against the reference and hands the verdict lines to `sink`, in order: the
-// size error when the output's size differs from the reference's, else one line for each of the
-// first `most_position_lines` positions at which the values differ, in order of position, else
-// the pass line. Positions past that limit are still counted, never written.
-Verdict judge_output(const ValueList& reference, const OutputValues& output,
-                     std::uint64_t most_position_lines, const LineSink& sink);
-
-// Writes the whole verdict to `console`: a line for every position that differs.
+// Writes the whole verdict to `console`: the size error when the output's size differs from
+// the reference's, else a line for every position that differs, in order, else the pass line.
 void report_verdict(const ValueList& reference, const OutputValues& output, Console& console);
+
+// The same verdict from a comparison, with a line for each held difference only.
+void report_comparison(std::uint64_t reference_size, const OutputComparison& comparison,
+                       const LineSink& sink);

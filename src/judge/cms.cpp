@@ -5,30 +5,39 @@
 
 namespace {
 
+constexpr int kJudgeError = 1;
+
 int judge(JudgeCall& call) {
-  if (call.arguments.size() != 3) return usage_error(call, kCmsProtocol);
+  const auto& arguments = call.arguments;
+  if (!argument_count_fits(call, kCmsProtocol, 3, 4)) return kJudgeError;
+  // Tasks that take both a program and an output file say which one is judged; both are judged
+  // alike.
+  if (arguments.size() == 4 && arguments[3] != "batch" && arguments[3] != "outputonly")
+    return usage_error(call, kCmsProtocol, unexpected_argument_line(arguments[3]));
   // The correct output is not read: the reference is the input's values, sorted.
   const Judgement judgement =
-      judge_files(call.arguments[0].c_str(), call.arguments[2].c_str(), kDefaultPositionLines);
+      judge_files(arguments[0].c_str(), arguments[2].c_str(), kDefaultPositionLines);
   switch (judgement.outcome) {
     case Outcome::pass:
       write_line(call.streams.out, "1.0\n");
       write_line(call.streams.err, "translate:success\n");
-      return 0;
+      break;
     case Outcome::wrong:
     case Outcome::malformed_output:
       write_line(call.streams.out, "0.0\n");
-      write_line(call.streams.err, first_line(judgement.feedback));
-      return 0;
+      write_line(call.streams.err, first_message_line(judgement));
+      break;
     case Outcome::unreadable_output:
     case Outcome::judge_error:
-      break;
+      write_line(call.streams.err, message_text(judgement));
+      return kJudgeError;
   }
-  write_line(call.streams.err, judgement.feedback);
-  return kCmsProtocol.judge_error_status;
+  // A score that did not reach CMS must not pass for one.
+  return call.streams.out.lost ? kJudgeError : 0;
 }
 
 }  // namespace
 
-const Protocol kCmsProtocol = {"cms", "<input_file> <correct_output> <contestant_output>", 1,
-                               judge};
+const Protocol kCmsProtocol = {
+    "cms", "<input_file> <correct_output> <contestant_output> [batch|outputonly]", kJudgeError,
+    judge};

@@ -2,6 +2,7 @@
 // output comes on standard input, the messages go to files in a feedback folder, and the exit
 // status is the verdict. Standard output stays empty, since a judge may append it to its message.
 #include <string>
+#include <vector>
 
 #include "protocols.hpp"
 #include "system_files.hpp"
@@ -12,18 +13,14 @@ constexpr int kAccepted = 42;
 constexpr int kWrongAnswer = 43;
 constexpr int kJudgeError = 1;
 
-// A file in the feedback folder, which judges pass with or without a separator at its end.
-std::string feedback_file(std::string_view folder, std::string_view name) {
-  std::string path(folder);
-  if (path.empty() || (path.back() != '/' && path.back() != '\\')) path += '/';
-  return path.append(name);
-}
-
-// Writes a feedback file; on failure says so on standard error and returns false.
-bool write_feedback(JudgeCall& call, std::string_view folder, std::string_view name,
-                    std::string_view text) {
-  const std::string path = feedback_file(folder, name);
-  const int saved_errno = write_file(path.c_str(), text);
+// Writes a feedback file a line at a time; on failure says so on standard error and returns
+// false.
+template <typename Write>
+bool write_feedback(JudgeCall& call, std::string_view folder, std::string_view name, Write write) {
+  const std::string path = file_in_folder(folder, name);
+  MessageFile file(path);
+  write([&file](std::string_view line) { file.add(line); });
+  const int saved_errno = file.finish();
   if (saved_errno != 0) write_line(call.streams.err, unwritable_line(path, saved_errno));
   return saved_errno == 0;
 }
@@ -32,37 +29,51 @@ bool write_feedback(JudgeCall& call, std::string_view folder, std::string_view n
 // message.
 int judge_error(JudgeCall& call, std::string_view folder, std::string_view reason) {
   write_line(call.streams.err, reason);
-  write_feedback(call, folder, "judgemessage.txt", reason);
+  write_feedback(call, folder, "judgemessage.txt",
+                 [reason](const LineSink& sink) { sink(reason); });
   return kJudgeError;
 }
 
 int judge(JudgeCall& call) {
-  const auto& arguments = call.arguments;
-  if (arguments.size() < 3) return usage_error(call, kIcpcProtocol);
-  const std::string_view folder = arguments[2];
+  if (!argument_count_fits(call, kIcpcProtocol, 3, SIZE_MAX)) return kJudgeError;
+  const std::string_view folder = call.arguments[2];
+  // An empty folder would put the feedback files at the root of the file system.
+  if (folder.empty()) return usage_error(call, kIcpcProtocol, "Error: <feedback_dir> is empty.\n");
+  const auto usage = [&call](const std::string& reason) {
+    return reason + protocol_usage_line(call.command, kIcpcProtocol);
+  };
+  // DOMjudge splits its flags at each space, so runs of spaces make empty ones, anywhere.
+  std::vector<std::string_view> flags;
+  for (std::size_t i = 3; i < call.arguments.size(); ++i) {
+    if (!call.arguments[i].empty()) flags.push_back(call.arguments[i]);
+  }
   std::uint64_t most_lines = kDefaultPositionLines;
   bool team_message = false;
-  for (std::size_t i = 3; i < arguments.size(); ++i) {
-    // DOMjudge splits its flags at each space, so two spaces in a row make an empty one.
-    if (arguments[i].empty()) continue;
-    if (arguments[i] == "team_message") {
+  for (std::size_t i = 0; i < flags.size(); ++i) {
+    if (flags[i] == "team_message") {
       team_message = true;
-    } else if (arguments[i] == "max_lines" && i + 1 < arguments.size() &&
-               parse_count(arguments[i + 1], most_lines)) {
-      ++i;
-    } else {
-      return judge_error(call, folder, protocol_usage_line(call.command, kIcpcProtocol));
+    } else if (flags[i] != "max_lines") {
+      return judge_error(call, folder, usage(unexpected_argument_line(flags[i])));
+    } else if (++i == flags.size()) {
+      return judge_error(call, folder, usage("Error: missing N after max_lines.\n"));
+    } else if (!parse_count(flags[i], most_lines) || most_lines > kMostPositionLines) {
+      return judge_error(call, folder,
+                         usage("Error: max_lines takes a number from 0 to 1000000, not " +
+                               quoted(flags[i]) + ".\n"));
     }
   }
 
   // The answer file is not read: the reference is the input's values, sorted.
-  const Judgement judgement = judge_files(arguments[0].c_str(), nullptr, most_lines);
+  const Judgement judgement = judge_files(call.arguments[0].c_str(), nullptr, most_lines);
   if (judgement.outcome == Outcome::judge_error || judgement.outcome == Outcome::unreadable_output)
-    return judge_error(call, folder, judgement.feedback);
-  if (!write_feedback(call, folder, "judgemessage.txt", judgement.feedback)) return kJudgeError;
-  // The team sees a message only when asked for, since it shows a value of the reference.
+    return judge_error(call, folder, message_text(judgement));
+  if (!write_feedback(call, folder, "judgemessage.txt",
+                      [&judgement](const LineSink& sink) { write_message(judgement, sink); }))
+    return kJudgeError;
+  // The team sees positions and counts only, never a value of the test data.
   if (team_message &&
-      !write_feedback(call, folder, "teammessage.txt", first_line(judgement.feedback)))
+      !write_feedback(call, folder, "teammessage.txt",
+                      [&judgement](const LineSink& sink) { write_team_message(judgement, sink); }))
     return kJudgeError;
   return judgement.outcome == Outcome::pass ? kAccepted : kWrongAnswer;
 }

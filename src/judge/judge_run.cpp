@@ -4,9 +4,18 @@
 
 #include "protocols.hpp"
 
+// The build writes the version, and the commit of a clone, into a header of its own; sources
+// compiled without it say so.
+#if __has_include("checker_version.hpp")
+#include "checker_version.hpp"
+#else
+#define CHECKER_VERSION "(version unknown)"
+#endif
+
 namespace {
 
-constexpr int kNoMode = 2;
+// Every protocol reads this as the judge's own failure: none of them gives it a verdict.
+constexpr int kNoMode = 3;
 
 // The name shown in usage lines when the system passed no program name at all.
 constexpr std::string_view kProgramName = "checker-judge";
@@ -19,23 +28,40 @@ JudgeCall call_of(std::string command, int argc, const char* const* argv, int fi
   return call;
 }
 
+// "checker-judge VERSION", and the commit it was built from when it was built from a clone.
+std::string version_line() {
+  std::string line = "checker-judge " CHECKER_VERSION;
+#if defined(CHECKER_COMMIT)
+  line += " (commit " CHECKER_COMMIT ")";
+#endif
+  return line + "\n";
+}
+
 }  // namespace
 
 int run_judge(int argc, const char* const* argv, JudgeStreams& streams) {
   const std::string_view program = argc > 0 ? argv[0] : kProgramName;
-  const std::initializer_list<const Protocol*> protocols = {&kIcpcProtocol, &kCmsProtocol,
-                                                            &kTestlibProtocol, &kPlainProtocol};
+  const std::initializer_list<const Protocol*> protocols = {
+      &kIcpcProtocol, &kCmsProtocol, &kTestlibProtocol, &kEjudgeProtocol, &kPlainProtocol};
+  const std::string_view mode = argc > 1 ? argv[1] : "";
   for (const Protocol* protocol : protocols) {
-    if (argc > 1 && argv[1] == protocol->mode) {
+    if (argc > 1 && mode == protocol->mode) {
       JudgeCall call =
           call_of(std::string(program) + " " + std::string(protocol->mode), argc, argv, 2, streams);
       return protocol->judge(call);
     }
   }
-  std::string usage;
+  if (argc == 2 && mode == "--version") {
+    write_line(streams.out, version_line());
+    return streams.out.lost ? kNoMode : 0;
+  }
+  std::string usage = argc < 2              ? "Error: missing the mode.\n"
+                      : mode == "--version" ? unexpected_argument_line(argv[2])
+                                            : "Error: unknown mode " + quoted(mode) + ".\n";
   for (const Protocol* protocol : protocols)
     usage +=
         protocol_usage_line(std::string(program) + " " + std::string(protocol->mode), *protocol);
+  usage += "Usage: " + std::string(program) + " --version\n";
   write_line(streams.err, usage);
   return kNoMode;
 }

@@ -1,31 +1,75 @@
-// The pair judged as the checker judges it, with its lines kept for a judge to deliver.
+// The pair judged as the checker judges it, its message, and what every protocol shares.
 #include "judgement.hpp"
 
+#include <algorithm>
 #include <charconv>
+#include <cstring>
 
 #include "check.hpp"
+#include "system_files.hpp"
 
 namespace {
 
 // "In all, D of N positions differ.": how many differ, since only the first few get a line.
-std::string count_line(std::uint64_t differing, std::uint64_t positions) {
+ShortLine count_line(std::uint64_t differing, std::uint64_t positions) {
   ShortLine line;
   line.add("In all, ");
   line.add_number(differing);
   line.add(" of ");
   line.add_number(positions);
   line.add(differing == 1 ? " positions differs.\n" : " positions differ.\n");
-  return std::string(line.text());
+  return line;
+}
+
+// A position line that shows neither the reference's value nor the output's.
+ShortLine hidden_position_line(std::uint64_t position) {
+  ShortLine line;
+  line.add("Error: Data index ");
+  line.add_number(position);
+  line.add(" holds a wrong value.\n");
+  return line;
+}
+
+// A malformed output value, without the text that the output holds there.
+ShortLine hidden_malformed_line(std::uint64_t line_number) {
+  ShortLine line;
+  line.add("Error: Line ");
+  line.add_number(line_number);
+  line.add(" of your output file should hold an integer from -2147483648 to 2147483647.\n");
+  return line;
+}
+
+bool sizes_agree(const Judgement& judgement) {
+  return judgement.comparison.size == judgement.reference_size;
+}
+
+// The names of the arguments in a usage text: each word between "<" and ">".
+std::vector<std::string_view> argument_names(std::string_view usage) {
+  std::vector<std::string_view> names;
+  for (std::size_t start = usage.find('<'); start != std::string_view::npos;
+       start = usage.find('<', start + 1)) {
+    const std::size_t end = usage.find('>', start);
+    if (end == std::string_view::npos) break;
+    const std::string_view name = usage.substr(start, end + 1 - start);
+    if (name.find(' ') == std::string_view::npos) names.push_back(name);
+  }
+  return names;
 }
 
 }  // namespace
 
 Judgement judge_files(const char* input_path, const char* output_path,
                       std::uint64_t most_position_lines) {
-  const Check check = check_files(input_path, output_path);
   Judgement judgement;
+  const Check check =
+      check_files(input_path, output_path, [&](ValueReader& reader, const ValueList& reference) {
+        judgement.comparison = compare_output(reader, reference, most_position_lines);
+      });
+  judgement.reference_size = check.reference.size();
+  judgement.output_open_errno = check.output_open_errno;
   if (check.stopped) {
-    judgement.feedback = failure_line(check);
+    judgement.failed_file = check.failed_file;
+    judgement.failure = check.failure;
     if (check.failed_file == FileRole::input || check.failure.end == ReadEnd::out_of_memory) {
       judgement.outcome = Outcome::judge_error;
     } else if (check.failure.end == ReadEnd::unreadable) {
@@ -35,27 +79,91 @@ Judgement judge_files(const char* input_path, const char* output_path,
     }
     return judgement;
   }
-  const Verdict verdict =
-      judge_output(check.reference, check.output, most_position_lines,
-                   [&judgement](std::string_view line) { judgement.feedback.append(line); });
-  if (verdict.kind == VerdictKind::positions_differ)
-    judgement.feedback += count_line(verdict.differing_positions, check.reference.size());
-  judgement.outcome = verdict.kind == VerdictKind::pass ? Outcome::pass : Outcome::wrong;
+  const bool passes = sizes_agree(judgement) && judgement.comparison.differing == 0;
+  judgement.outcome = passes ? Outcome::pass : Outcome::wrong;
   return judgement;
 }
 
-std::string_view first_line(std::string_view text) {
-  const std::size_t end = text.find('\n');
-  return end == std::string_view::npos ? text : text.substr(0, end + 1);
+void write_message(const Judgement& judgement, const LineSink& sink) {
+  if (judgement.outcome != Outcome::pass && judgement.outcome != Outcome::wrong) {
+    sink(failure_line(judgement.failed_file, judgement.failure));
+    return;
+  }
+  report_comparison(judgement.reference_size, judgement.comparison, sink);
+  if (sizes_agree(judgement) && judgement.comparison.differing > 0)
+    sink(count_line(judgement.comparison.differing, judgement.reference_size).text());
+}
+
+void write_team_message(const Judgement& judgement, const LineSink& sink) {
+  const OutputComparison& comparison = judgement.comparison;
+  switch (judgement.outcome) {
+    case Outcome::pass:
+      sink(kPassLine);
+      return;
+    case Outcome::wrong:
+      if (!sizes_agree(judgement)) {
+        sink(kSizeErrorLine);
+        return;
+      }
+      if (comparison.held_count > 0) sink(hidden_position_line(comparison.held[0].position).text());
+      sink(count_line(comparison.differing, judgement.reference_size).text());
+      return;
+    case Outcome::malformed_output:
+      sink(hidden_malformed_line(judgement.failure.line).text());
+      return;
+    case Outcome::unreadable_output:
+    case Outcome::judge_error:
+      break;
+  }
+  sink(failure_line(judgement.failed_file, judgement.failure));
+}
+
+std::string first_message_line(const Judgement& judgement) {
+  std::string first;
+  write_message(judgement, [&first](std::string_view line) {
+    if (first.empty()) first = line;
+  });
+  return first;
+}
+
+std::string message_text(const Judgement& judgement) {
+  std::string text;
+  write_message(judgement, [&text](std::string_view line) { text.append(line); });
+  return text;
 }
 
 std::string protocol_usage_line(std::string_view command, const Protocol& protocol) {
   return "Usage: " + std::string(command) + " " + std::string(protocol.arguments) + "\n";
 }
 
-int usage_error(JudgeCall& call, const Protocol& protocol) {
-  write_line(call.streams.err, protocol_usage_line(call.command, protocol));
+std::string quoted(std::string_view argument) {
+  return "\"" + shown_text(argument.substr(0, kShownTextBytes), argument.size() > kShownTextBytes) +
+         "\"";
+}
+
+std::string unexpected_argument_line(std::string_view argument) {
+  return "Error: unexpected argument " + quoted(argument) + ".\n";
+}
+
+int usage_error(JudgeCall& call, const Protocol& protocol, std::string_view reason) {
+  write_line(call.streams.err, std::string(reason) + protocol_usage_line(call.command, protocol));
   return protocol.judge_error_status;
+}
+
+bool argument_count_fits(JudgeCall& call, const Protocol& protocol, std::size_t least,
+                         std::size_t most) {
+  const std::size_t given = call.arguments.size();
+  if (given > most) {
+    usage_error(call, protocol, unexpected_argument_line(call.arguments[most]));
+    return false;
+  }
+  if (given < least) {
+    const std::vector<std::string_view> names = argument_names(protocol.arguments);
+    const std::string_view missing = given < names.size() ? names[given] : "arguments";
+    usage_error(call, protocol, "Error: missing " + std::string(missing) + ".\n");
+    return false;
+  }
+  return true;
 }
 
 bool parse_count(std::string_view text, std::uint64_t& count) {
@@ -66,4 +174,39 @@ bool parse_count(std::string_view text, std::uint64_t& count) {
 
 std::string unwritable_line(std::string_view path, int saved_errno) {
   return "Error: Cannot write " + std::string(path) + " (" + reason_text(saved_errno) + ").\n";
+}
+
+MessageFile::MessageFile(const std::string& path) {
+  const OpenedFile file = open_for_writing(path.c_str());
+  fd_ = file.fd;
+  errno_ = file.saved_errno;
+}
+
+MessageFile::~MessageFile() {
+  if (fd_ >= 0) finish();
+}
+
+void MessageFile::add(std::string_view text) {
+  while (!text.empty()) {
+    if (used_ == sizeof buffer_) flush();
+    const std::size_t size = std::min(text.size(), sizeof buffer_ - used_);
+    std::memcpy(buffer_ + used_, text.data(), size);
+    used_ += size;
+    text.remove_prefix(size);
+  }
+}
+
+void MessageFile::flush() {
+  if (fd_ >= 0 && errno_ == 0 && !write_all(fd_, std::string_view(buffer_, used_))) errno_ = errno;
+  used_ = 0;
+}
+
+int MessageFile::finish() {
+  flush();
+  if (fd_ >= 0) {
+    const int close_errno = close_written(fd_);
+    if (errno_ == 0) errno_ = close_errno;
+    fd_ = -1;
+  }
+  return errno_;
 }

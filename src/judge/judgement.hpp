@@ -1,5 +1,5 @@
-// What every grading protocol shares: the pair judged as data, the streams a protocol writes to,
-// and its usage line.
+// What every grading protocol shares: the pair judged as data, its message, the streams and
+// files a protocol writes to, and its usage errors.
 #pragma once
 
 #include <cstdint>
@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "messages.hpp"
+#include "value_reader.hpp"
+#include "verdict.hpp"
 
 // How a judged pair came out, in the classes a judge tells apart.
 enum class Outcome {
@@ -16,27 +18,43 @@ enum class Outcome {
   malformed_output,   // a value of the output is not an integer in range
   unreadable_output,  // the output opened but could not be read
   judge_error,        // the test data's fault or the machine's: the input cannot be read or holds a
-                      // malformed value, or the values do not fit in memory
+                      // malformed value, or its values do not fit in memory
 };
 
 struct Judgement {
   Outcome outcome = Outcome::pass;
-  // The checker's own lines, without the banner: the verdict, with at most the asked number of
-  // position lines and then a line that counts them all; or the line that says why reading
-  // stopped. Every line ends in a newline.
-  std::string feedback;
+  // Why reading stopped, for every outcome but pass and wrong.
+  FileRole failed_file = FileRole::input;
+  ReadResult failure;
+  int output_open_errno = 0;  // the output could not be opened, and was judged as empty
+  std::uint64_t reference_size = 0;
+  OutputComparison comparison;  // pass and wrong: the output against the reference
 };
 
-// Position lines shown when the call does not say how many.
+// Position lines shown when the call does not say how many, and the most a call may ask for.
 inline constexpr std::uint64_t kDefaultPositionLines = 20;
+inline constexpr std::uint64_t kMostPositionLines = 1000000;
 
 // Judges the output at `output_path` (standard input when null) against the input at
-// `input_path`, as the checker does, with at most `most_position_lines` position lines.
+// `input_path`, as the checker does, holding at most `most_position_lines` differences. A wrong
+// output is judged whenever the reference fits in memory: nothing else of it is held.
 Judgement judge_files(const char* input_path, const char* output_path,
                       std::uint64_t most_position_lines);
 
-// The first line of `text`, its newline included.
-std::string_view first_line(std::string_view text);
+// The judge's message, a line at a time, each with its newline: the checker's own lines without
+// the banner, that is the verdict with a line for each held difference and then a line that
+// counts them all; or the line that says why reading stopped.
+void write_message(const Judgement& judgement, const LineSink& sink);
+
+// The message for a contestant who may not see the test data: the same verdict without any
+// value of the reference or text of the output, in positions and counts only.
+void write_team_message(const Judgement& judgement, const LineSink& sink);
+
+// The first line of the message, with its newline.
+std::string first_message_line(const Judgement& judgement);
+
+// The whole message as one text, for protocols whose messages are short (20 position lines).
+std::string message_text(const Judgement& judgement);
 
 // Where a protocol's words go.
 struct JudgeStreams {
@@ -65,11 +83,47 @@ struct Protocol {
 // "Usage: COMMAND ARGUMENTS" for `protocol`, newline included.
 std::string protocol_usage_line(std::string_view command, const Protocol& protocol);
 
-// Writes the usage line of `protocol` to standard error and returns its judge-error status.
-int usage_error(JudgeCall& call, const Protocol& protocol);
+// An argument between quotes, shown as the checker shows text: its first 32 bytes, control
+// bytes escaped.
+std::string quoted(std::string_view argument);
 
-// Parses a count of lines written in decimal digits alone; false for anything else.
+// "Error: unexpected argument "ARG".", newline included.
+std::string unexpected_argument_line(std::string_view argument);
+
+// Writes `reason` and the usage line of `protocol` to standard error and returns the protocol's
+// judge-error status.
+int usage_error(JudgeCall& call, const Protocol& protocol, std::string_view reason);
+
+// Checks that the call has from `least` to `most` arguments; when it has not, writes a usage
+// error that names the first argument missing from the usage line, or the first one too many,
+// and returns false.
+bool argument_count_fits(JudgeCall& call, const Protocol& protocol, std::size_t least,
+                         std::size_t most);
+
+// Parses a count written in decimal digits alone; false for anything else.
 bool parse_count(std::string_view text, std::uint64_t& count);
 
 // "Error: Cannot write PATH (REASON).", newline included.
 std::string unwritable_line(std::string_view path, int saved_errno);
+
+// A file written a block of lines at a time, so that a message of any length is never held
+// whole. The file is created, or emptied, when this is made.
+class MessageFile {
+ public:
+  explicit MessageFile(const std::string& path);
+  MessageFile(const MessageFile&) = delete;
+  MessageFile& operator=(const MessageFile&) = delete;
+  ~MessageFile();
+
+  void add(std::string_view text);
+  // Writes what is left and closes the file; returns 0, or the errno of the first call that
+  // failed, from the open on.
+  int finish();
+
+ private:
+  void flush();
+  int fd_ = -1;
+  int errno_ = 0;
+  std::size_t used_ = 0;
+  char buffer_[64 * 1024];
+};

@@ -7,15 +7,15 @@ namespace {
 constexpr int kBrokenTest = 2;
 
 int judge(JudgeCall& call) {
-  if (call.arguments.size() != 2) return usage_error(call, kPlainProtocol);
+  if (!argument_count_fits(call, kPlainProtocol, 2, 2)) return kBrokenTest;
   const Judgement judgement =
       judge_files(call.arguments[0].c_str(), call.arguments[1].c_str(), kDefaultPositionLines);
   if (judgement.outcome == Outcome::judge_error) {
-    write_line(call.streams.err, judgement.feedback);
+    write_line(call.streams.err, message_text(judgement));
     return kBrokenTest;
   }
   // An output that cannot be read is the program's own doing here: a fail, like a wrong one.
-  write_line(call.streams.out, judgement.feedback);
+  write_message(judgement, [&call](std::string_view line) { write_line(call.streams.out, line); });
   return judgement.outcome == Outcome::pass ? 0 : 1;
 }
 

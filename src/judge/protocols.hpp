@@ -10,11 +10,15 @@ extern const Protocol kIcpcProtocol;
 extern const Protocol kCmsProtocol;
 // testlib-style checkers: exit 0 to 3 and a verdict word first.
 extern const Protocol kTestlibProtocol;
+// The same for ejudge, which reads exit 0, 5, 4 and 6.
+extern const Protocol kEjudgeProtocol;
 // Scripts and autograders that read the exit status alone: 0 pass, 1 fail, 2 broken test data.
 extern const Protocol kPlainProtocol;
 
 // Runs checker-judge on its command line: argv[1] names the protocol, the rest are its
-// arguments. Without a mode it knows, writes every usage line to standard error and returns 2.
+// arguments; "--version" alone prints the version. Without a mode it knows, names what it
+// refused and writes every usage line to standard error, and returns 3, which every protocol
+// reads as a failure of the judge.
 int run_judge(int argc, const char* const* argv, JudgeStreams& streams);
 
 // Runs `protocol` on argv[1] on, for a build fixed to that one protocol.
