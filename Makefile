@@ -9,6 +9,7 @@ FUZZ_BUILD ?= build-fuzz
 LIBCXX_BUILD ?= build-libcxx
 ARM64_BUILD ?= build-arm64
 WINDOWS_BUILD ?= build-windows
+STATIC_BUILD ?= build-static
 FUZZ_SECONDS ?= 300
 # Sizes of the passing pair; the failing pair has 10^6 values, or fewer if every N is smaller.
 N ?= 1000000 10000000 50000000
@@ -21,18 +22,20 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CONFIGURE = $(CMAKE) $(GENERATOR) -DCMAKE_CXX_COMPILER=$(COMPILER)
 PARALLEL = --parallel $(JOBS)
 
-.PHONY: all build demo test sanitize test-libcxx test-arm64 test-windows dist grading bench bench-lists \
-  bench-shapes bench-past-2-32 fuzz clean
+.PHONY: all build demo test static sanitize test-libcxx test-arm64 test-windows dist grading bench \
+  bench-lists bench-shapes bench-past-2-32 fuzz clean
 
 all: build
 
 # Without CMake (macOS's command-line tools bring make and clang, not CMake), the two programs
 # are built by one compiler command each.
 ifeq ($(shell command -v $(CMAKE) 2>/dev/null),)
+VERSION := $(shell sed -n 's/^project.checker VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 build:
 	mkdir -p $(BUILD)
+	printf '#define CHECKER_VERSION "%s"\n' "$(VERSION)" >$(BUILD)/checker_version.hpp
 	$(COMPILER) -std=c++20 -O2 -o $(BUILD)/checker src/*.cpp
-	$(COMPILER) -std=c++20 -O2 -Isrc -o $(BUILD)/checker-judge src/judge/*.cpp \
+	$(COMPILER) -std=c++20 -O2 -Isrc -I$(BUILD) -o $(BUILD)/checker-judge src/judge/*.cpp \
 	  $(filter-out src/main.cpp src/run.cpp,$(wildcard src/*.cpp))
 else
 build:
@@ -51,6 +54,12 @@ test:
 	$(CONFIGURE) -S . -B $(TEST_BUILD) -DCHECKER_TESTS=ON -DCHECKER_WERROR=ON
 	$(CMAKE) --build $(TEST_BUILD) $(PARALLEL)
 	ctest --test-dir $(TEST_BUILD) --output-on-failure --timeout 300
+
+# checker, checker-judge and cms/checker linked statically, to run on any Linux of their
+# processor: in CMS's sandbox, and where DOMjudge runs a validator it built elsewhere.
+static:
+	$(CONFIGURE) -S . -B $(STATIC_BUILD) -DCHECKER_STATIC=ON -DCHECKER_TESTS=OFF
+	$(CMAKE) --build $(STATIC_BUILD) $(PARALLEL) --target checker checker-judge checker-judge-cms
 
 # The whole test suite again under AddressSanitizer and UndefinedBehaviorSanitizer, built by
 # g++ so that both compilers see every test.
@@ -84,7 +93,7 @@ test-windows:
 
 # One download per platform into dist/, each then unpacked and run on every golden case.
 dist:
-	platforms/dist.sh
+	JOBS=$(JOBS) platforms/dist.sh
 
 # The grading templates, ready to use, in $(BUILD)/grading: checker-judge's sources copied into
 # those that build it.
@@ -137,4 +146,4 @@ fuzz:
 
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(LIBCXX_BUILD) \
-	  $(ARM64_BUILD) $(WINDOWS_BUILD) build-dist dist
+	  $(ARM64_BUILD) $(WINDOWS_BUILD) $(STATIC_BUILD) build-dist dist

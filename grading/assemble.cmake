@@ -17,6 +17,10 @@ file(GLOB judge_sources ${top}/src/*.cpp ${top}/src/*.hpp ${top}/src/judge/*.cpp
 list(FILTER judge_sources EXCLUDE REGEX "/src/(main\\.cpp|run\\.[ch]pp)$")
 file(COPY ${judge_sources} ${top}/LICENSE DESTINATION ${DEST}/icpc)
 file(COPY ${judge_sources} ${top}/LICENSE DESTINATION ${DEST}/gradescope/checker-judge-sources)
+# What `checker-judge --version` says, for the programs these sources make.
+include(${top}/cmake/checker_version.cmake)
+write_checker_version_header(${DEST}/icpc/checker_version.hpp ${top})
+write_checker_version_header(${DEST}/gradescope/checker-judge-sources/checker_version.hpp ${top})
 
 file(GLOB validator ${DEST}/icpc/*)
 file(COPY ${validator} DESTINATION ${DEST}/sortvalues/output_validators/checker

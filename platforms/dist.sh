@@ -24,7 +24,7 @@ package() {  # BUILD-NAME CMAKE-ARGUMENT...
   local name=$1
   shift
   cmake -S . -B "build-dist/$name" "${generator[@]}" -DCMAKE_BUILD_TYPE=Release -DCHECKER_STATIC=ON "$@"
-  cmake --build "build-dist/$name" --parallel
+  cmake --build "build-dist/$name" --parallel "${JOBS:-$(nproc)}"
   (cd "build-dist/$name" && cpack -B "$top/dist")
 }
 package linux-x86_64 -DCMAKE_CXX_COMPILER="$compiler" "${native_strip[@]}" -DCHECKER_DOWNLOAD=linux-x86_64

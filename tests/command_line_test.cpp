@@ -69,6 +69,7 @@ struct RunSetup {
   bool input_closed = false;   // no standard input
   bool output_closed = false;  // no standard output
   rlim_t address_space = RLIM_INFINITY;
+  const char* judge_mode = nullptr;  // runs checker-judge in this mode instead of the checker
 };
 
 // Starts the checker on two paths, with `out` as its standard output unless that is closed, and
@@ -89,6 +90,7 @@ pid_t start_checker(const std::string& input, const std::string& output, int out
     ::setrlimit(RLIMIT_AS, &address_space);
     // The checker, after the emulator that runs it when it was cross-built.
     std::vector<const char*> command = {CHECKER_COMMAND};
+    if (setup.judge_mode != nullptr) command = {JUDGE_COMMAND, setup.judge_mode};
     command.insert(command.end(), {input.c_str(), output.c_str(), nullptr});
     ::execv(command[0], const_cast<char* const*>(command.data()));
     ::_exit(127);
@@ -308,19 +310,28 @@ TEST(CommandLine, AddressSpaceLimits) {
   expect_run(run_checker(dir, empty, empty, tight), kPass);
   expect_run(run_checker(dir, pair, pair, tight), kPass);
 
-  // 200 MB of values fit under 320 MiB, once; an endless input does not fit at all.
+  // 200 MB of values fit under 320 MiB, once; an endless input does not fit at all. The judge
+  // holds only the reference, so it judges a wrong output that the checker cannot hold.
+  std::string judged;
+  for (int i = 0; i < 20; ++i)
+    judged += "Error: Data index " + std::to_string(i) + " should be 1 but get 2 !\n";
+  judged += "In all, 50000000 of 50000000 positions differ.\n";
   struct Row {
     const char* input_writer;
     const char* output_writer;  // none: a file of one value
-    std::string_view file;
+    const char* judge_mode;     // none: the checker
+    int status;
+    std::string out;
   };
   const Row rows[] = {
-      {"yes 'a 1'", nullptr, "the input file"},
-      {"yes 'a 1' | head -n 50000000", "yes 'a 2'", "your output file"},
+      {"yes 'a 1'", nullptr, nullptr, 0,
+       std::string(kBanner) + "Error: Not enough memory to hold the values of the input file.\n"},
+      {"yes 'a 1' | head -n 50000000", "yes 'a 2'", nullptr, 0,
+       std::string(kBanner) + "Error: Not enough memory to hold the values of your output file.\n"},
+      {"yes 'a 1' | head -n 50000000", "yes 'a 2' | head -n 50000000", "plain", 1, judged},
   };
-  const RunSetup limited{.address_space = rlim_t{320} << 20};
   for (const Row& row : rows) {
-    SCOPED_TRACE(row.input_writer);
+    SCOPED_TRACE(std::string(row.input_writer) + (row.judge_mode ? " (judge)" : ""));
     const std::string input = dir.path + "/input_fifo", output = dir.path + "/output_fifo";
     ::unlink(input.c_str());
     ::unlink(output.c_str());
@@ -329,8 +340,13 @@ TEST(CommandLine, AddressSpaceLimits) {
     const pid_t input_writer = start_writer(input, {"sh", "-c", row.input_writer, nullptr});
     const pid_t output_writer =
         row.output_writer ? start_writer(output, {"sh", "-c", row.output_writer, nullptr}) : 0;
-    expect_run(run_checker(dir, input, row.output_writer ? output : empty, limited),
-               "Error: Not enough memory to hold the values of " + std::string(row.file) + ".\n");
+    RunSetup limited{.address_space = rlim_t{320} << 20, .judge_mode = row.judge_mode};
+    const Finished finished =
+        run_checker(dir, input, row.output_writer ? output : empty, limited);
+    EXPECT_TRUE(WIFEXITED(finished.status) && WEXITSTATUS(finished.status) == row.status)
+        << "status " << finished.status;
+    EXPECT_EQ(finished.err, "");
+    EXPECT_EQ(finished.out, row.out);
     wait_at_most(input_writer, std::chrono::seconds(10), "the input's writer");
     if (output_writer > 0) wait_at_most(output_writer, std::chrono::seconds(10), "the writer");
   }

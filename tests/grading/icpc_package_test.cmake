@@ -1,4 +1,5 @@
 # The ICPC example problem package as a judge uses it: laid out as `make grading` lays it out, its
+# programs compiled as problemtools v1.20231016 compiles C++ (its languages table), its
 # input validator run on every test's input, its output validator imported as DOMjudge imports
 # one (flat, only build and run executable), built by its build script, then called as judges
 # call it, with the package's validator_flags, on each answer file and on each submission's
@@ -48,9 +49,16 @@ function(validate test team_output)
   set(status ${result} PARENT_SCOPE)
 endfunction()
 
+# How problemtools v1.20231016 compiles a C++ program: its languages table, with g++ as it names
+# it and the C++ standard it gives.
+function(compile_as_problemtools binary)
+  execute_process(COMMAND g++ -g -O2 -std=gnu++17 -static -o ${binary} ${ARGN}
+                  COMMAND_ERROR_IS_FATAL ANY)
+endfunction()
+
 file(GLOB_RECURSE tests ${package}/data/*.in)
-execute_process(COMMAND ${CXX} -std=c++20 -O2 -o ${WORK_DIR}/input_validator
-                        ${package}/input_validators/records/records.cpp COMMAND_ERROR_IS_FATAL ANY)
+compile_as_problemtools(${WORK_DIR}/input_validator
+                        ${package}/input_validators/records/records.cpp)
 foreach(test IN LISTS tests)
   execute_process(COMMAND ${WORK_DIR}/input_validator INPUT_FILE ${test} RESULT_VARIABLE valid)
   if(NOT valid EQUAL 42)
@@ -68,8 +76,7 @@ foreach(submission IN LISTS submissions)
   get_filename_component(kind ${submission} DIRECTORY)
   get_filename_component(kind ${kind} NAME)
   get_filename_component(name ${submission} NAME_WE)
-  execute_process(COMMAND ${CXX} -O2 -o ${WORK_DIR}/${name} ${submission}
-                  COMMAND_ERROR_IS_FATAL ANY)
+  compile_as_problemtools(${WORK_DIR}/${name} ${submission})
   set(statuses)
   foreach(test IN LISTS tests)
     validate(${test} ${WORK_DIR}/${name} PIPED)

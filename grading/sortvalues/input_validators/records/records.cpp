@@ -36,7 +36,7 @@ int main() {
     const std::size_t end = input.find('\n', start);
     const std::string line = input.substr(start, end - start);
     start = end + 1;
-    if (line.starts_with("#")) continue;
+    if (line.compare(0, 1, "#") == 0) continue;
     if (!valid_record(line) || ++records > 1000000) return 43;
   }
   return 42;
