@@ -9,6 +9,7 @@ FUZZ_BUILD ?= build-fuzz
 LIBCXX_BUILD ?= build-libcxx
 ARM64_BUILD ?= build-arm64
 WINDOWS_BUILD ?= build-windows
+S390X_BUILD ?= build-s390x
 STATIC_BUILD ?= build-static
 FUZZ_SECONDS ?= 300
 # Sizes of the passing pair; the failing pair has 10^6 values, or fewer if every N is smaller.
@@ -22,7 +23,7 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CONFIGURE = $(CMAKE) $(GENERATOR) -DCMAKE_CXX_COMPILER=$(COMPILER)
 PARALLEL = --parallel $(JOBS)
 
-.PHONY: all build demo test static sanitize test-libcxx test-arm64 test-windows dist grading bench \
+.PHONY: all build demo test static sanitize test-libcxx test-arm64 test-s390x test-windows dist grading bench \
   bench-lists bench-shapes bench-past-2-32 fuzz clean
 
 all: build
@@ -85,6 +86,13 @@ test-arm64:
 	$(CMAKE) --build $(ARM64_BUILD) $(PARALLEL)
 	ctest --test-dir $(ARM64_BUILD) --output-on-failure --timeout 600
 
+# Big-endian: cross-built for Linux on IBM Z, run under qemu-user.
+test-s390x:
+	$(CMAKE) -S . -B $(S390X_BUILD) $(GENERATOR) --toolchain platforms/linux-s390x.cmake \
+	  -DCHECKER_TESTS=ON -DCHECKER_WERROR=ON
+	$(CMAKE) --build $(S390X_BUILD) $(PARALLEL)
+	ctest --test-dir $(S390X_BUILD) --output-on-failure --timeout 900
+
 test-windows:
 	$(CMAKE) -S . -B $(WINDOWS_BUILD) $(GENERATOR) --toolchain platforms/windows-x86_64.cmake \
 	  -DCHECKER_TESTS=ON -DCHECKER_WERROR=ON
@@ -146,4 +154,4 @@ fuzz:
 
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(LIBCXX_BUILD) \
-	  $(ARM64_BUILD) $(WINDOWS_BUILD) $(STATIC_BUILD) build-dist dist
+	  $(ARM64_BUILD) $(S390X_BUILD) $(WINDOWS_BUILD) $(STATIC_BUILD) build-dist dist

@@ -1,4 +1,6 @@
-// The value reader's fast paths: runs of `label value` lines decoded many lines at a time.
+// The value reader's fast paths: runs of `label value` lines decoded many lines at a time. This
+// unit picks the path; the loop over lines is whole_lines.hpp, and each way of classifying bytes
+// (scalar, NEON, AVX2) is a file of its own.
 #pragma once
 
 #include <cstddef>
@@ -23,20 +25,6 @@ ScanPath usable_scan_path(ScanPath requested);
 // Bytes past the end of the scanned text that a scan may load but never uses: the buffer that
 // holds the text must extend this far.
 inline constexpr std::size_t kScanOverread = 64;
-
-// The magnitude of the most negative value, -2147483648.
-inline constexpr std::uint64_t kMagnitudeLimit = std::uint64_t{1} << 31;
-
-// Applies the sign to a value's magnitude; false when the value lies outside -2147483648 to
-// 2147483647. Written without branches: the sign of random values is a branch no processor can
-// predict.
-inline bool signed_value(bool negative, std::uint64_t magnitude, std::int32_t& value) {
-  if (magnitude > kMagnitudeLimit - 1 + negative) return false;
-  const std::uint32_t sign_mask = 0u - static_cast<std::uint32_t>(negative);
-  value =
-      static_cast<std::int32_t>((static_cast<std::uint32_t>(magnitude) ^ sign_mask) - sign_mask);
-  return true;
-}
 
 // Decodes the records from `next`, the first byte of a label, for as long as each is a whole
 // line of a label, spaces and tabs, a value of one to ten digits after an optional sign, and

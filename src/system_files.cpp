@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 
 #if defined(_WIN32)
 // windows.h comes first, since shellapi.h builds on it.
@@ -19,7 +18,6 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
-#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -316,59 +314,3 @@ int write_file(const char* path, std::string_view bytes) {
   const int close_errno = close_written(file.fd);
   return saved_errno != 0 ? saved_errno : close_errno;
 }
-
-// AddressSanitizer watches the C library's memory for reads and writes past its end, and not
-// mapped memory: under it, lists keep the C library's.
-#if defined(__SANITIZE_ADDRESS__)
-#define CHECKER_ADDRESS_SANITIZED
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define CHECKER_ADDRESS_SANITIZED
-#endif
-#endif
-
-#if defined(__linux__) && !defined(CHECKER_ADDRESS_SANITIZED)
-
-namespace {
-
-// Room from which large pages are asked for: the size of one. The advice covers the whole
-// mapping, which is the list's alone, so the mapping stays one piece that remapping can move.
-constexpr std::size_t kLargeRoom = std::size_t{2} << 20;
-
-void* large_pages_asked(void* room, std::size_t bytes) {
-  if (bytes >= kLargeRoom) ::madvise(room, bytes, MADV_HUGEPAGE);
-  return room;
-}
-
-}  // namespace
-
-void* allocate_room(std::size_t bytes) {
-  void* const room =
-      ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  return room == MAP_FAILED ? nullptr : large_pages_asked(room, bytes);
-}
-
-void* resize_room(void* room, std::size_t bytes, std::size_t new_bytes) {
-  void* const moved = ::mremap(room, bytes, new_bytes, MREMAP_MAYMOVE);
-  return moved == MAP_FAILED ? nullptr : large_pages_asked(moved, new_bytes);
-}
-
-void free_room(void* room, std::size_t bytes) {
-  ::munmap(room, bytes);
-}
-
-#else
-
-void* allocate_room(std::size_t bytes) {
-  return std::malloc(bytes);
-}
-
-void* resize_room(void* room, std::size_t, std::size_t new_bytes) {
-  return std::realloc(room, new_bytes);
-}
-
-void free_room(void* room, std::size_t) {
-  std::free(room);
-}
-
-#endif

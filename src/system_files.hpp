@@ -1,5 +1,6 @@
-// The one place the checker reaches the operating system: start-up, files read by path or on
-// standard input, files written whole, and standard output.
+// Files, the console and the process: start-up, the command line, files read by path or on
+// standard input, files written, and standard output and error. The one place but the lists'
+// memory (list_memory.hpp) where the checker reaches the operating system.
 #pragma once
 
 #include <cstddef>
@@ -69,15 +70,6 @@ std::string file_in_folder(std::string_view folder, std::string_view name);
 // device and file number (volume and file index on Windows).
 bool same_file(const char* a, const char* b);
 
-// Room for the values of a list: `bytes` of memory that only the list uses, which grows and
-// shrinks in place where the system can. On Linux it is mapped memory of its own, moved by
-// remapping its pages, and room of 2 MiB or more asks for large pages: filling it then takes a
-// page fault for each 2 MiB rather than each 4 KiB, and page faults are much of the cost of
-// reading a large file, on a virtual machine above all. Elsewhere it is the C library's.
-// Each gives nullptr when the memory cannot be had; `resize_room` then leaves `room` as it was.
-void* allocate_room(std::size_t bytes);
-void* resize_room(void* room, std::size_t bytes, std::size_t new_bytes);
-void free_room(void* room, std::size_t bytes);
 
 // Writes all of `bytes` to `fd` unchanged, waiting while a non-blocking descriptor is full and
 // retrying interrupted calls; false when a write failed (the reader of a pipe went away, say).

@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <utility>
 
-#include "system_files.hpp"
+#include "list_memory.hpp"
 
 // Signed 32-bit values in file order (the output) or ascending order (the reference).
 //

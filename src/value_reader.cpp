@@ -10,6 +10,8 @@
 #include <cerrno>
 #include <cstring>
 
+#include "value_number.hpp"
+
 namespace {
 
 // The six whitespace characters of the format, whatever the locale says.
