@@ -12,16 +12,16 @@ ByteSource file_bytes(int fd) {
 
 // Records a read that ended short of the end of its file; false if it did not.
 bool stops(Check& check, FileRole file, const ReadResult& result) {
-  if (result.end == ReadEnd::end_of_file || result.end == ReadEnd::value_limit) return false;
+  if (result.end == ReadEnd::end_of_file) return false;
   check.stopped = true;
   check.failed_file = file;
   check.failure = result;
   return true;
 }
 
-ReadResult failed_open(int saved_errno) {
+ReadResult failed(ReadEnd end, int saved_errno = 0) {
   ReadResult result;
-  result.end = ReadEnd::unreadable;
+  result.end = end;
   result.saved_errno = saved_errno;
   return result;
 }
@@ -33,11 +33,20 @@ Check check_files(const char* input_path, const char* output_path,
   Check check;
   const OpenedFile input = open_for_reading(input_path);
   if (input.fd < 0) {
-    stops(check, FileRole::input, failed_open(input.saved_errno));
+    stops(check, FileRole::input, failed(ReadEnd::unreadable, input.saved_errno));
+    return check;
+  }
+  // One block for both files: once the values are being read, no memory is asked for but the
+  // lists' own, whose lack has its own line.
+  ReadBlock block;
+  if (!block.held()) {
+    close_file(input.fd);
+    stops(check, FileRole::input, failed(ReadEnd::out_of_memory));
     return check;
   }
   reserve_for_file_size(check.reference, regular_file_size(input.fd));
-  const ReadResult input_read = read_value_file(file_bytes(input.fd), check.reference);
+  ValueReader input_reader(file_bytes(input.fd), block);
+  const ReadResult& input_read = input_reader.read_all(check.reference);
   close_file(input.fd);
   if (stops(check, FileRole::input, input_read)) return check;
   // The room reserved from the file's size and never written goes back, for the output.
@@ -51,14 +60,19 @@ Check check_files(const char* input_path, const char* output_path,
     check.output_open_errno = output.saved_errno;
     return check;
   }
-  ValueReader reader = open_value_reader(file_bytes(output.fd));
-  read_output(reader, check.reference);
+  ValueReader output_reader(file_bytes(output.fd), block);
+  const bool held = read_output(output_reader, check.reference);
   close_file(output.fd);
-  stops(check, FileRole::output, reader.result);
+  if (!held) {
+    stops(check, FileRole::output, failed(ReadEnd::out_of_memory));
+  } else if (output_reader.ended()) {
+    // A reader stopped one value past the reference's size has said all it needs to.
+    stops(check, FileRole::output, output_reader.result());
+  }
   return check;
 }
 
-std::string failure_line(FileRole file, const ReadResult& failure) {
+ShortLine failure_line(FileRole file, const ReadResult& failure) {
   switch (failure.end) {
     case ReadEnd::unreadable:
       return unreadable_line(file, failure.saved_errno);
@@ -66,8 +80,7 @@ std::string failure_line(FileRole file, const ReadResult& failure) {
       return out_of_memory_line(file);
     case ReadEnd::malformed_value:
     case ReadEnd::end_of_file:
-    case ReadEnd::value_limit:
       break;
   }
-  return malformed_value_line(file, failure.line, failure.text, failure.text_cut);
+  return malformed_value_line(file, failure.line, failure.text(), failure.text_cut);
 }

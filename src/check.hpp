@@ -3,9 +3,7 @@
 // output and how they word the result.
 #pragma once
 
-#include <functional>
-#include <string>
-
+#include "function_ref.hpp"
 #include "messages.hpp"
 #include "value_list.hpp"
 #include "value_reader.hpp"
@@ -19,15 +17,16 @@ struct Check {
 };
 
 // Reads the output's values with `reader` against the sorted reference, keeping what the caller
-// needs of them; how reading ended is left in `reader.result`.
-using OutputReading = std::function<void(ValueReader& reader, const ValueList& reference)>;
+// needs of them; false when that could not be held in memory, which ends the check.
+using OutputReading = FunctionRef<bool(ValueReader& reader, const ValueList& reference)>;
 
 // Reads the input file at `input_path` and sorts its values as the reference, then hands the
 // output at `output_path`, or standard input when it is null, to `read_output`. An output that
 // cannot be opened reads as empty, and is never handed over. Stops at an input that cannot be
-// read, holds a malformed value or cannot be held in memory, before the output is opened.
+// read, holds a malformed value or cannot be held in memory, before the output is opened. All
+// the memory it needs but the lists' is had before the first value is read.
 Check check_files(const char* input_path, const char* output_path,
                   const OutputReading& read_output);
 
 // The line that says why reading `file` stopped with `failure`.
-std::string failure_line(FileRole file, const ReadResult& failure);
+ShortLine failure_line(FileRole file, const ReadResult& failure);

@@ -37,20 +37,18 @@ std::string join(std::initializer_list<std::string_view> pieces) {
 
 }  // namespace
 
-std::string shown_text(std::string_view text, bool cut) {
+void add_shown_text(ShortLine& line, std::string_view text, bool cut) {
   constexpr char kHex[] = "0123456789abcdef";
-  std::string shown;
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
     if (byte < 0x21 || byte > 0x7e || c == '"' || c == '\\') {
       const char escaped[] = {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xf]};
-      shown.append(escaped, sizeof escaped);
+      line.add({escaped, sizeof escaped});
     } else {
-      shown.push_back(c);
+      line.add({&c, 1});
     }
   }
-  if (cut) shown.append("...");
-  return shown;
+  if (cut) line.add("...");
 }
 
 void write_line(Console& console, std::string_view line) {
@@ -71,7 +69,7 @@ std::string usage_line(std::string_view program_name) {
   return join({"Usage: ", program_name, " <input_file> <your_output_file>\n"});
 }
 
-std::string reason_text(int saved_errno) {
+ShortLine reason_text(int saved_errno) {
   struct Reason {
     int error;
     std::string_view text;
@@ -96,27 +94,46 @@ std::string reason_text(int saved_errno) {
       {EROFS, "Read-only file system"},
       {EFBIG, "File too large"},
   };
-  for (const Reason& reason : kReasons) {
-    if (reason.error == saved_errno) return std::string(reason.text);
+  ShortLine reason;
+  for (const Reason& known : kReasons) {
+    if (known.error == saved_errno) {
+      reason.add(known.text);
+      return reason;
+    }
   }
-  return std::strerror(saved_errno);
+  reason.add(std::strerror(saved_errno));
+  return reason;
 }
 
-std::string unreadable_line(FileRole file, int saved_errno) {
-  return join({"Error: Cannot read ", name_of(file), " (", reason_text(saved_errno), ").\n"});
+ShortLine unreadable_line(FileRole file, int saved_errno) {
+  ShortLine line;
+  line.add("Error: Cannot read ");
+  line.add(name_of(file));
+  line.add(" (");
+  line.add(reason_text(saved_errno).text());
+  line.add(").\n");
+  return line;
 }
 
-std::string malformed_value_line(FileRole file, std::uint64_t line, std::string_view text,
-                                 bool text_cut) {
-  ShortLine line_number;
-  line_number.add_number(line);
-  return join({"Error: Line ", line_number.text(), " of ", name_of(file),
-               " should hold an integer from -2147483648 to 2147483647 but has \"",
-               shown_text(text, text_cut), "\".\n"});
+ShortLine malformed_value_line(FileRole file, std::uint64_t line_number, std::string_view text,
+                               bool text_cut) {
+  ShortLine line;
+  line.add("Error: Line ");
+  line.add_number(line_number);
+  line.add(" of ");
+  line.add(name_of(file));
+  line.add(" should hold an integer from -2147483648 to 2147483647 but has \"");
+  add_shown_text(line, text, text_cut);
+  line.add("\".\n");
+  return line;
 }
 
-std::string out_of_memory_line(FileRole file) {
-  return join({"Error: Not enough memory to hold the values of ", name_of(file), ".\n"});
+ShortLine out_of_memory_line(FileRole file) {
+  ShortLine line;
+  line.add("Error: Not enough memory to hold the values of ");
+  line.add(name_of(file));
+  line.add(".\n");
+  return line;
 }
 
 ShortLine position_error_line(std::uint64_t position, std::int32_t expected, std::int32_t found) {

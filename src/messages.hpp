@@ -24,40 +24,9 @@ enum class FileRole { input, output };
 // The seven-line banner and the empty line after it, in one write.
 void print_banner(Console& console);
 
-// Each function below gives one whole line, its newline included.
-
-// "Usage: NAME <input_file> <your_output_file>", with the program name as it was given.
-std::string usage_line(std::string_view program_name);
-
-// The reason for a failed call in the same words on every system: the texts of the errors a
-// file can meet, as Linux words them (the Windows C runtime says "Filename too long" where Linux
-// says "File name too long"), and the system's own text for any other, copied, since the system
-// may reuse its buffer at its next call.
-std::string reason_text(int saved_errno);
-
-// The file could not be opened or read; `saved_errno` gives the reason.
-std::string unreadable_line(FileRole file, int saved_errno);
-
-// A value on 1-based `line` is not an integer in range. `text` is its start as found, shown with
-// every byte that is not printable ASCII (and the quote and backslash) as \xHH; `text_cut` adds
-// "..." to say there was more.
-std::string malformed_value_line(FileRole file, std::uint64_t line, std::string_view text,
-                                 bool text_cut);
-
-// Text from a file or a command line as a message shows it, between quotes: bytes that are not
-// printable ASCII, and the quote and backslash that would make the quoting ambiguous, are written
-// as \xHH, so no control byte ever reaches the terminal; `cut` adds "..." to say there was more.
-std::string shown_text(std::string_view text, bool cut);
-
-// The memory to hold the file's values could not be had.
-std::string out_of_memory_line(FileRole file);
-
-inline constexpr std::string_view kSizeErrorLine =
-    "Error: The size of your output is different from the size of the input.\n";
-inline constexpr std::string_view kPassLine = "Congratulations: Your result passed this test!\n";
-
 // A line of bounded length, built on the stack: a failing output of millions of values writes
-// millions of position lines, and none of them needs the heap.
+// millions of position lines, and none of them needs the heap; nor does a line that says why a
+// run stopped, which may be for want of memory. Text past its room is cut.
 class ShortLine {
  public:
   void add(std::string_view text);
@@ -70,8 +39,41 @@ class ShortLine {
   std::string_view text() const { return {bytes_, size_}; }
 
  private:
-  char bytes_[128];
+  char bytes_[512];
   std::size_t size_ = 0;
 };
+
+// Each function below gives one whole line, its newline included.
+
+// "Usage: NAME <input_file> <your_output_file>", with the program name as it was given.
+std::string usage_line(std::string_view program_name);
+
+// The reason for a failed call in the same words on every system: the texts of the errors a
+// file can meet, as Linux words them (the Windows C runtime says "Filename too long" where Linux
+// says "File name too long"), and the system's own text for any other, copied, since the system
+// may reuse its buffer at its next call.
+ShortLine reason_text(int saved_errno);
+
+// The file could not be opened or read; `saved_errno` gives the reason.
+ShortLine unreadable_line(FileRole file, int saved_errno);
+
+// A value on 1-based `line` is not an integer in range. `text` is its start as found, shown with
+// every byte that is not printable ASCII (and the quote and backslash) as \xHH; `text_cut` adds
+// "..." to say there was more.
+ShortLine malformed_value_line(FileRole file, std::uint64_t line, std::string_view text,
+                               bool text_cut);
+
+// Adds text from a file or a command line to `line` as a message shows it, between quotes:
+// bytes that are not printable ASCII, and the quote and backslash that would make the quoting
+// ambiguous, are written as \xHH, so no control byte ever reaches the terminal; `cut` adds "..."
+// to say there was more.
+void add_shown_text(ShortLine& line, std::string_view text, bool cut);
+
+// The memory to hold the file's values could not be had.
+ShortLine out_of_memory_line(FileRole file);
+
+inline constexpr std::string_view kSizeErrorLine =
+    "Error: The size of your output is different from the size of the input.\n";
+inline constexpr std::string_view kPassLine = "Congratulations: Your result passed this test!\n";
 
 ShortLine position_error_line(std::uint64_t position, std::int32_t expected, std::int32_t found);

@@ -23,9 +23,10 @@ int run_checker(int argc, const char* const* argv, Console& console) {
   const Check check =
       check_files(argv[1], argv[2], [&output](ValueReader& reader, const ValueList& reference) {
         output = read_output(reader, reference);
+        return !output.out_of_memory;
       });
   if (check.stopped) {
-    write_line(console, failure_line(check.failed_file, check.failure));
+    write_line(console, failure_line(check.failed_file, check.failure).text());
     return 0;
   }
   report_verdict(check.reference, output, console);

@@ -10,8 +10,9 @@
 #include <vector>
 
 // Readies the process for a run: standard output takes the bytes of a line unchanged, and a
-// reader of it that goes away (a grading script's `head`, say) makes writes fail rather than end
-// the process, so the run still ends with status 0.
+// reader of it that goes away (a grading script's `head`, say), or a file that reaches the size
+// limit a judge set, makes writes fail rather than end the process, so the run still ends as it
+// should.
 void prepare_process();
 
 // The command line as UTF-8, the program name first. On Windows it is taken again from the
@@ -69,7 +70,6 @@ std::string file_in_folder(std::string_view folder, std::string_view name);
 // Whether the UTF-8 paths `a` and `b` name one existing file, by whatever names: the same
 // device and file number (volume and file index on Windows).
 bool same_file(const char* a, const char* b);
-
 
 // Writes all of `bytes` to `fd` unchanged, waiting while a non-blocking descriptor is full and
 // retrying interrupted calls; false when a write failed (the reader of a pipe went away, say).

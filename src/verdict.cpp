@@ -21,21 +21,21 @@ std::size_t first_mismatch(const std::int32_t* found, const std::int32_t* expect
 
 // Reads the output with `reader`, at most one value past the reference's size, a chunk at a
 // time, and hands each chunk to `take` with the position of its first value and how many of its
-// values lie within the reference. Returns how many values were read.
+// values lie within the reference; stops early when `take` says so. Returns how many values
+// were read.
 template <typename Take>
 std::uint64_t read_chunks(ValueReader& reader, const ValueList& reference, Take take) {
   std::int32_t chunk[kChunk];
   const std::uint64_t limit = std::uint64_t{reference.size()} + 1;
   std::uint64_t size = 0;
-  while (!reader.ended && size < limit) {
-    const std::size_t read = read_values(
-        reader, chunk, static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, limit - size)));
+  while (!reader.ended() && size < limit) {
+    const std::size_t read = reader.read_values(
+        chunk, static_cast<std::size_t>(std::min<std::uint64_t>(kChunk, limit - size)));
     const auto within = static_cast<std::size_t>(std::min<std::uint64_t>(
         read, reference.size() - std::min<std::uint64_t>(reference.size(), size)));
     if (!take(chunk, read, size, within)) break;
     size += read;
   }
-  if (!reader.ended) reader.result.end = ReadEnd::value_limit;
   return size;
 }
 
@@ -53,7 +53,6 @@ std::unique_ptr<Difference[]> room_for_differences(std::size_t& wanted) {
 OutputValues read_output(ValueReader& reader, const ValueList& reference) {
   OutputValues output;
   bool differs = false;
-  bool out_of_memory = false;
   output.size = read_chunks(
       reader, reference,
       [&](const std::int32_t* chunk, std::size_t read, std::uint64_t position, std::size_t within) {
@@ -67,17 +66,14 @@ OutputValues read_output(ValueReader& reader, const ValueList& reference) {
           if (differs &&
               !output.from_first_difference.reserve(
                   reference.size() + 1 - static_cast<std::size_t>(output.first_difference))) {
-            out_of_memory = true;
+            output.out_of_memory = true;
             return false;
           }
         }
-        out_of_memory = !output.from_first_difference.append(chunk + kept_from, chunk + read);
-        return !out_of_memory;
+        output.out_of_memory =
+            !output.from_first_difference.append(chunk + kept_from, chunk + read);
+        return !output.out_of_memory;
       });
-  if (out_of_memory) {
-    reader.ended = true;
-    reader.result.end = ReadEnd::out_of_memory;
-  }
   return output;
 }
 

@@ -3,10 +3,10 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <memory>
 #include <string_view>
 
+#include "function_ref.hpp"
 #include "messages.hpp"
 #include "value_list.hpp"
 #include "value_reader.hpp"
@@ -17,11 +17,12 @@ struct OutputValues {
   std::uint64_t size = 0;              // how many values the output holds (or was read)
   std::uint64_t first_difference = 0;  // position of the first value unlike the reference's
   ValueList from_first_difference;     // the values from that position on
+  bool out_of_memory = false;          // they could not all be held, and reading stopped
 };
 
 // Reads the output's values with `reader`, comparing them with the reference as they come.
 // Stops one value past the reference's size, which is already the size error, so memory stays
-// bounded by the reference whatever the output holds. How reading ended is in `reader.result`.
+// bounded by the reference whatever the output holds. How reading ended is the reader's to say.
 OutputValues read_output(ValueReader& reader, const ValueList& reference);
 
 // One position at which the output's value is not the reference's.
@@ -43,12 +44,12 @@ struct OutputComparison {
 
 // Reads the output's values with `reader` and compares them with the reference as they come,
 // holding the first `most_held` differences, or as many as memory grants. Stops one value past
-// the reference's size. How reading ended is in `reader.result`.
+// the reference's size. How reading ended is the reader's to say.
 OutputComparison compare_output(ValueReader& reader, const ValueList& reference,
                                 std::uint64_t most_held);
 
 // Receives each verdict line, its newline included.
-using LineSink = std::function<void(std::string_view line)>;
+using LineSink = FunctionRef<void(std::string_view line)>;
 
 // Writes the whole verdict to `console`: the size error when the output's size differs from
 // the reference's, else a line for every position that differs, in order, else the pass line.

@@ -9,6 +9,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
@@ -341,8 +342,7 @@ TEST(CommandLine, AddressSpaceLimits) {
     const pid_t output_writer =
         row.output_writer ? start_writer(output, {"sh", "-c", row.output_writer, nullptr}) : 0;
     RunSetup limited{.address_space = rlim_t{320} << 20, .judge_mode = row.judge_mode};
-    const Finished finished =
-        run_checker(dir, input, row.output_writer ? output : empty, limited);
+    const Finished finished = run_checker(dir, input, row.output_writer ? output : empty, limited);
     EXPECT_TRUE(WIFEXITED(finished.status) && WEXITSTATUS(finished.status) == row.status)
         << "status " << finished.status;
     EXPECT_EQ(finished.err, "");
@@ -352,13 +352,220 @@ TEST(CommandLine, AddressSpaceLimits) {
   }
 }
 
+// Which program a run starts: the checker, checker-judge, or cms/checker.
+enum class Program { checker, judge, cms };
+
+// How a run of any of the programs is set up, as a judge sets it up.
+struct Launch {
+  Program program = Program::checker;
+  std::vector<std::string> arguments;
+  std::string standard_input;  // a path; none when empty
+  rlim_t address_space = RLIM_INFINITY;
+  rlim_t file_size = RLIM_INFINITY;  // ulimit -f, in bytes
+  bool as_nobody = false;            // root's run, dropped to the user nobody
+};
+
+// Runs `launch` with standard output and error in files of `dir`; fails the test if it has not
+// ended within a minute.
+Finished run_program(const TempDir& dir, const Launch& launch) {
+  const std::string out_path = dir.path + "/stdout", err_path = dir.path + "/stderr";
+  const pid_t pid = ::fork();
+  if (pid == 0) {
+    ::dup2(::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 1);
+    ::dup2(::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644), 2);
+    if (!launch.standard_input.empty())
+      ::dup2(::open(launch.standard_input.c_str(), O_RDONLY | O_CLOEXEC), 0);
+    if (launch.as_nobody && (::setgid(65534) != 0 || ::setuid(65534) != 0)) ::_exit(126);
+    const rlimit address_space{launch.address_space, launch.address_space};
+    const rlimit file_size{launch.file_size, launch.file_size};
+    ::setrlimit(RLIMIT_AS, &address_space);
+    ::setrlimit(RLIMIT_FSIZE, &file_size);
+    std::vector<const char*> command = {CHECKER_COMMAND};
+    if (launch.program == Program::judge) command = {JUDGE_COMMAND};
+    if (launch.program == Program::cms) command = {CMS_COMMAND};
+    for (const std::string& argument : launch.arguments)
+      command.push_back(argument.c_str());
+    command.push_back(nullptr);
+    ::execv(command[0], const_cast<char* const*>(command.data()));
+    ::_exit(127);
+  }
+  Finished finished;
+  if (pid < 0) return finished;
+  finished.status = wait_at_most(pid, std::chrono::minutes(1), "the program");
+  finished.out = read_all(out_path);
+  finished.err = read_all(err_path);
+  return finished;
+}
+
+bool skips_limits() {
+#if defined(CHECKER_SANITIZED) || defined(__APPLE__)
+  return true;  // AddressSanitizer reserves terabytes; macOS holds no process to the limit
+#else
+  return std::vector<const char*>{CHECKER_COMMAND}.size() > 1;  // an emulator takes its share
+#endif
+}
+
+// Every limit on memory a judge may set, from one too small to hold the input's values to one
+// that holds both files', in steps smaller than anything the run asks for at once: at each, for
+// files and for pipes, every program and mode ends as it says, with a verdict or the line that
+// says which file's values did not fit (a judge error in the judge's modes), never killed and
+// never with text of the C++ runtime's.
+TEST(CommandLine, EveryAddressSpaceLimitGetsAVerdictOrTheMemoryLine) {
+  if (skips_limits()) GTEST_SKIP() << "no address-space limit to walk here";
+  const TempDir dir;
+  constexpr int kCount = 1 << 15;  // 128 KiB a list
+  std::string input, output;
+  for (int i = 0; i < kCount; ++i) {
+    input += "r " + std::to_string(i * 7919 % kCount) + "\n";
+    output += "r " + std::to_string(i + 1) + "\n";  // every position differs
+  }
+  const std::string input_file = dir.file("input", input);
+  const std::string output_file = dir.file("output", output);
+  const std::string feedback = dir.path + "/feedback/";
+  ::mkdir(feedback.c_str(), 0755);
+  const std::string no_memory_input =
+      "Error: Not enough memory to hold the values of the input file.\n";
+  const std::string no_memory_output =
+      "Error: Not enough memory to hold the values of your output file.\n";
+  struct Mode {
+    Program program;
+    std::vector<std::string> arguments;  // "IN" and "OUT" stand for the files
+    bool output_on_standard_input;
+    std::vector<int> verdict_statuses;  // the wrong answer's, and a judge error's
+    bool piped_too;                     // also through pipes: the modes whose reading differs
+  };
+  const Mode modes[] = {
+      {Program::checker, {"IN", "OUT"}, false, {0}, true},
+      {Program::judge, {"plain", "IN", "OUT"}, false, {1, 2}, true},
+      {Program::judge, {"icpc", "IN", "IN", feedback}, true, {43, 1}, true},
+      {Program::judge, {"cms", "IN", "IN", "OUT"}, false, {0, 1}, false},
+      {Program::judge, {"testlib", "IN", "OUT", "IN"}, false, {1, 3}, false},
+      {Program::judge, {"ejudge", "IN", "OUT", "IN"}, false, {5, 6}, false},
+      {Program::cms, {"IN", "IN", "OUT"}, false, {0, 1}, false},
+  };
+  // The least limit at which the program runs at all: it must start, wherever it is loaded.
+  const auto least_limit = [&](Program program) {
+    rlim_t low = 1 << 20, high = rlim_t{1} << 32;
+    while (high - low > (64 << 10)) {
+      const rlim_t middle = (low + high) / 2;
+      const Finished run =
+          run_program(dir, {program, {"--version"}, "", middle});  // any call that starts and ends
+      // 127: the loader could not map the program's libraries.
+      (WIFEXITED(run.status) && WEXITSTATUS(run.status) != 127 ? high : low) = middle;
+    }
+    return high;
+  };
+  for (const Mode& mode : modes) {
+    const rlim_t start = least_limit(mode.program);
+    for (const bool piped : {false, true}) {
+      if (piped && !mode.piped_too) continue;
+      for (rlim_t limit = start; limit < start + (rlim_t{3} << 19); limit += 16 << 10) {
+        std::string in = input_file, out = output_file;
+        pid_t writers[2] = {0, 0};
+        if (piped) {
+          in = dir.path + "/input_fifo";
+          out = dir.path + "/output_fifo";
+          ::unlink(in.c_str());
+          ::unlink(out.c_str());
+          ASSERT_EQ(::mkfifo(in.c_str(), 0600), 0);
+          ASSERT_EQ(::mkfifo(out.c_str(), 0600), 0);
+          writers[0] = start_writer(in, {"cat", input_file.c_str(), nullptr});
+          writers[1] = start_writer(out, {"cat", output_file.c_str(), nullptr});
+        }
+        Launch launch{mode.program, {}, "", limit};
+        for (const std::string& argument : mode.arguments)
+          launch.arguments.push_back(argument == "IN" ? in : argument == "OUT" ? out : argument);
+        if (mode.output_on_standard_input) launch.standard_input = out;
+        const Finished run = run_program(dir, launch);
+        for (const pid_t writer : writers) {
+          // A writer whose reader never opened its FIFO waits there: let it go.
+          if (writer > 0) ::kill(writer, SIGKILL);
+          if (writer > 0) wait_at_most(writer, std::chrono::seconds(10), "a writer");
+        }
+        const std::string where = mode.arguments[0] + (piped ? ", piped" : "") + ", limit " +
+                                  std::to_string(limit >> 10) + " KiB";
+        ASSERT_TRUE(WIFEXITED(run.status)) << where << ": status " << run.status;
+        const int status = WEXITSTATUS(run.status);
+        EXPECT_TRUE(
+            std::count(mode.verdict_statuses.begin(), mode.verdict_statuses.end(), status) == 1)
+            << where << ": exit " << status << ", " << run.err;
+        if (mode.program == Program::checker) {
+          EXPECT_EQ(run.err, "") << where;
+          EXPECT_TRUE(run.out == std::string(kBanner) + no_memory_input ||
+                      run.out == std::string(kBanner) + no_memory_output ||
+                      run.out.starts_with(std::string(kBanner) +
+                                          "Error: Data index 0 should be 0 but get 1 !\n"))
+              << where << ": " << run.out.substr(0, 400);
+        } else if (status == mode.verdict_statuses[1]) {
+          // A judge error, of which the only one here is the lack of memory.
+          EXPECT_TRUE(run.err.ends_with(no_memory_input) || run.err.ends_with(no_memory_output))
+              << where << ": " << run.err;
+        } else {
+          EXPECT_EQ(run.err.find("terminate"), std::string::npos) << where << ": " << run.err;
+        }
+      }
+    }
+  }
+}
+
+// A file-size limit (`ulimit -f`) makes writes fail, and a failed write ends no run: the
+// checker writes what fits and ends with status 0, and the judges say they could not write.
+TEST(CommandLine, FileSizeLimitFailsWritesAndEndsNoRun) {
+  if (std::vector<const char*>{CHECKER_COMMAND}.size() > 1)
+    GTEST_SKIP() << "an emulator writes files of its own";
+  const TempDir dir;
+  std::string input, output;
+  for (int i = 0; i < 100; ++i) {
+    input += "r " + std::to_string(1000000 + i) + "\n";
+    output += "r " + std::to_string(2000000 + i) + "\n";
+  }
+  const std::string input_file = dir.file("input", input), output_file = dir.file("output", output);
+  const std::string feedback = dir.path + "/feedback/", result = dir.path + "/result";
+  ::mkdir(feedback.c_str(), 0755);
+  constexpr rlim_t kLimit = 1024;
+  const Finished checker =
+      run_program(dir, {Program::checker, {input_file, output_file}, "", RLIM_INFINITY, kLimit});
+  EXPECT_TRUE(WIFEXITED(checker.status) && WEXITSTATUS(checker.status) == 0) << checker.status;
+  EXPECT_EQ(checker.out.size(), kLimit);
+  EXPECT_TRUE(checker.out.starts_with(std::string(kBanner) + "Error: Data index 0 should be "
+                                                             "1000000 but get 2000000 !\n"));
+  EXPECT_EQ(checker.err, "");
+  struct Row {
+    std::vector<std::string> arguments;
+    std::string standard_input;
+    int status;
+    std::string err;
+  };
+  const Row rows[] = {
+      {{"icpc", input_file, input_file, feedback, "max_lines", "100"},
+       output_file,
+       1,
+       "Error: Cannot write " + feedback + "judgemessage.txt (File too large).\n"},
+      {{"testlib", input_file, output_file, input_file, result},
+       "",
+       3,
+       "FAIL Error: Cannot write " + result + " (File too large).\n"},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.arguments[0]);
+    const Finished run = run_program(
+        dir, {Program::judge, row.arguments, row.standard_input, RLIM_INFINITY, kLimit});
+    EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == row.status) << run.status;
+    EXPECT_EQ(run.err, row.err);
+  }
+}
+
 TEST(CommandLine, InputWithoutReadPermission) {
-  if (::geteuid() == 0) GTEST_SKIP() << "root reads every file, so the denial cannot happen";
+  // Root reads every file: its run is dropped to the user nobody, which cannot.
   const TempDir dir;
   const std::string input = dir.file("input", "a 1\n");
   ASSERT_EQ(::chmod(input.c_str(), 0), 0);
-  expect_run(run_checker(dir, input, input),
-             "Error: Cannot read the input file (" + std::string(std::strerror(EACCES)) + ").\n");
+  ASSERT_EQ(::chmod(dir.path.c_str(), 0755), 0);
+  const Finished run = run_program(
+      dir, {Program::checker, {input, input}, "", RLIM_INFINITY, RLIM_INFINITY, ::geteuid() == 0});
+  expect_quiet_exit(run.status, run.err);
+  EXPECT_EQ(run.out, std::string(kBanner) + "Error: Cannot read the input file (" +
+                         std::string(std::strerror(EACCES)) + ").\n");
 }
 
 }  // namespace

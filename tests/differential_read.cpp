@@ -32,7 +32,7 @@ std::string what_differs(const ValueList& values, const ReadResult& result,
   const ReadEnd expected_end = expected.malformed ? ReadEnd::malformed_value : ReadEnd::end_of_file;
   if (result.end != expected_end) return "ending";
   if (result.line != expected.line) return "line";
-  if (result.text != expected.text || result.text_cut != expected.text_cut) return "text";
+  if (result.text() != expected.text || result.text_cut != expected.text_cut) return "text";
   return "";
 }
 
@@ -50,9 +50,8 @@ std::string disagreement_with_plain_reader(std::string_view bytes) {
         // Pieces of up to 61 bytes leave a large block mostly empty; a small one they fill.
         if (trickled && block_size < 4096) continue;
         ValueList values;
-        const ReadResult result =
-            read_value_file(trickled ? trickled_bytes(bytes) : memory_bytes(bytes), values,
-                            SIZE_MAX, {block_size, path});
+        const ReadResult result = read_value_file(
+            trickled ? trickled_bytes(bytes) : memory_bytes(bytes), values, {block_size, path});
         const std::string differs = what_differs(values, result, expected);
         if (!differs.empty()) {
           return differs + " differ on scan path " + std::to_string(static_cast<int>(path)) +

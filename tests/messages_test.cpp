@@ -26,7 +26,7 @@ TEST(Messages, MalformedValueShowsOnlyPrintableAsciiAsItIs) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.shown);
-    EXPECT_EQ(malformed_value_line(FileRole::output, 12, row.text, row.cut),
+    EXPECT_EQ(malformed_value_line(FileRole::output, 12, row.text, row.cut).text(),
               "Error: Line 12 of your output file should hold an integer from -2147483648 to "
               "2147483647 but has \"" +
                   row.shown + "\".\n");
@@ -41,20 +41,18 @@ TEST(Messages, ReasonsInTheSameWordsEverywhere) {
     std::string text;
   };
   const Row rows[] = {
-      {ENOENT, "No such file or directory"},
-      {EISDIR, "Is a directory"},
-      {ENAMETOOLONG, "File name too long"},
-      {ENOMEM, "Cannot allocate memory"},
+      {ENOENT, "No such file or directory"}, {EISDIR, "Is a directory"},
+      {ENAMETOOLONG, "File name too long"},  {ENOMEM, "Cannot allocate memory"},
       {EDOM, std::strerror(EDOM)},
   };
   for (const Row& row : rows) {
-    EXPECT_EQ(reason_text(row.error), row.text);
+    EXPECT_EQ(reason_text(row.error).text(), row.text);
   }
 #if defined(__GLIBC__)
   // The table says what Linux says, for every error a file can meet.
   for (int error = 1; error < 134; ++error) {
     const std::string system_text = std::strerror(error);  // before the next call reuses it
-    EXPECT_EQ(reason_text(error), system_text) << error;
+    EXPECT_EQ(reason_text(error).text(), system_text) << error;
   }
 #endif
 }

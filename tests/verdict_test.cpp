@@ -86,7 +86,8 @@ TEST(Verdict, OutputIsKeptOnlyFromItsFirstDifference) {
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.bytes);
-    ValueReader reader = open_value_reader(memory_bytes(row.bytes));
+    ReadBlock block;
+    ValueReader reader(memory_bytes(row.bytes), block);
     const OutputValues output = read_output(reader, reference);
     EXPECT_EQ(output.size, row.size);
     EXPECT_EQ(output.first_difference, row.first_difference);
@@ -109,23 +110,25 @@ TEST(Verdict, OutputIsComparedAcrossChunkEdges) {
     std::string bytes;
     std::uint64_t size, first_difference;
     ValueList kept;
-    ReadEnd end;
+    bool ended;  // false: stopped one past the reference, the rest unread
   };
   const Row rows[] = {
-      {output_with(kSize, ""), kSize, kSize, {}, ReadEnd::end_of_file},
-      {output_with(16384, ""), kSize, 16384, {-1}, ReadEnd::end_of_file},
-      {output_with(16383, ""), kSize, 16383, {-1, 16384}, ReadEnd::end_of_file},
+      {output_with(kSize, ""), kSize, kSize, {}, true},
+      {output_with(16384, ""), kSize, 16384, {-1}, true},
+      {output_with(16383, ""), kSize, 16383, {-1, 16384}, true},
       // The value past the reference is read; the malformed one after it is not.
-      {output_with(kSize, "r 5\nr x\n"), kSize + 1, kSize, {5}, ReadEnd::value_limit},
+      {output_with(kSize, "r 5\nr x\n"), kSize + 1, kSize, {5}, false},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(std::to_string(row.first_difference));
-    ValueReader reader = open_value_reader(memory_bytes(row.bytes));
+    ReadBlock block;
+    ValueReader reader(memory_bytes(row.bytes), block);
     const OutputValues output = read_output(reader, reference);
     EXPECT_EQ(output.size, row.size);
     EXPECT_EQ(output.first_difference, row.first_difference);
     EXPECT_EQ(output.from_first_difference, row.kept);
-    EXPECT_EQ(reader.result.end, row.end);
+    EXPECT_EQ(reader.ended(), row.ended);
+    if (reader.ended()) EXPECT_EQ(reader.result().end, ReadEnd::end_of_file);
   }
 }
 

@@ -25,11 +25,11 @@ int judge(JudgeCall& call) {
     case Outcome::wrong:
     case Outcome::malformed_output:
       write_line(call.streams.out, "0.0\n");
-      write_line(call.streams.err, first_message_line(judgement));
+      write_line(call.streams.err, first_message_line(judgement).text());
       break;
     case Outcome::unreadable_output:
     case Outcome::judge_error:
-      write_line(call.streams.err, message_text(judgement));
+      write_line(call.streams.err, first_message_line(judgement).text());
       return kJudgeError;
   }
   // A score that did not reach CMS must not pass for one.

@@ -13,12 +13,11 @@ constexpr int kAccepted = 42;
 constexpr int kWrongAnswer = 43;
 constexpr int kJudgeError = 1;
 
-// Writes a feedback file a line at a time; on failure says so on standard error and returns
-// false.
+// Writes the feedback file at `path` a line at a time, the lines given by `write`; on failure
+// says so on standard error and returns false.
 template <typename Write>
-bool write_feedback(JudgeCall& call, std::string_view folder, std::string_view name, Write write) {
-  const std::string path = file_in_folder(folder, name);
-  MessageFile file(path);
+bool write_feedback(JudgeCall& call, const std::string& path, Write write) {
+  MessageFile file(path.c_str());
   write([&file](std::string_view line) { file.add(line); });
   const int saved_errno = file.finish();
   if (saved_errno != 0) write_line(call.streams.err, unwritable_line(path, saved_errno));
@@ -27,10 +26,9 @@ bool write_feedback(JudgeCall& call, std::string_view folder, std::string_view n
 
 // The test data or the call is at fault: the reason goes to standard error and to the judge's
 // message.
-int judge_error(JudgeCall& call, std::string_view folder, std::string_view reason) {
+int judge_error(JudgeCall& call, const std::string& judge_message, std::string_view reason) {
   write_line(call.streams.err, reason);
-  write_feedback(call, folder, "judgemessage.txt",
-                 [reason](const LineSink& sink) { sink(reason); });
+  write_feedback(call, judge_message, [reason](const LineSink& sink) { sink(reason); });
   return kJudgeError;
 }
 
@@ -39,6 +37,9 @@ int judge(JudgeCall& call) {
   const std::string_view folder = call.arguments[2];
   // An empty folder would put the feedback files at the root of the file system.
   if (folder.empty()) return usage_error(call, kIcpcProtocol, "Error: <feedback_dir> is empty.\n");
+  // Named before any value is read, when memory may run short.
+  const std::string judge_message = file_in_folder(folder, "judgemessage.txt");
+  const std::string team_message_path = file_in_folder(folder, "teammessage.txt");
   const auto usage = [&call](const std::string& reason) {
     return reason + protocol_usage_line(call.command, kIcpcProtocol);
   };
@@ -53,11 +54,11 @@ int judge(JudgeCall& call) {
     if (flags[i] == "team_message") {
       team_message = true;
     } else if (flags[i] != "max_lines") {
-      return judge_error(call, folder, usage(unexpected_argument_line(flags[i])));
+      return judge_error(call, judge_message, usage(unexpected_argument_line(flags[i])));
     } else if (++i == flags.size()) {
-      return judge_error(call, folder, usage("Error: missing N after max_lines.\n"));
+      return judge_error(call, judge_message, usage("Error: missing N after max_lines.\n"));
     } else if (!parse_count(flags[i], most_lines) || most_lines > kMostPositionLines) {
-      return judge_error(call, folder,
+      return judge_error(call, judge_message,
                          usage("Error: max_lines takes a number from 0 to 1000000, not " +
                                quoted(flags[i]) + ".\n"));
     }
@@ -66,14 +67,14 @@ int judge(JudgeCall& call) {
   // The answer file is not read: the reference is the input's values, sorted.
   const Judgement judgement = judge_files(call.arguments[0].c_str(), nullptr, most_lines);
   if (judgement.outcome == Outcome::judge_error || judgement.outcome == Outcome::unreadable_output)
-    return judge_error(call, folder, message_text(judgement));
-  if (!write_feedback(call, folder, "judgemessage.txt",
+    return judge_error(call, judge_message, first_message_line(judgement).text());
+  if (!write_feedback(call, judge_message,
                       [&judgement](const LineSink& sink) { write_message(judgement, sink); }))
     return kJudgeError;
   // The team sees positions and counts only, never a value of the test data.
-  if (team_message &&
-      !write_feedback(call, folder, "teammessage.txt",
-                      [&judgement](const LineSink& sink) { write_team_message(judgement, sink); }))
+  if (team_message && !write_feedback(call, team_message_path, [&judgement](const LineSink& sink) {
+        write_team_message(judgement, sink);
+      }))
     return kJudgeError;
   return judgement.outcome == Outcome::pass ? kAccepted : kWrongAnswer;
 }

@@ -14,9 +14,6 @@
 
 namespace {
 
-// Every protocol reads this as the judge's own failure: none of them gives it a verdict.
-constexpr int kNoMode = 3;
-
 // The name shown in usage lines when the system passed no program name at all.
 constexpr std::string_view kProgramName = "checker-judge";
 
@@ -48,12 +45,12 @@ int run_judge(int argc, const char* const* argv, JudgeStreams& streams) {
     if (argc > 1 && mode == protocol->mode) {
       JudgeCall call =
           call_of(std::string(program) + " " + std::string(protocol->mode), argc, argv, 2, streams);
-      return protocol->judge(call);
+      return judge_call(*protocol, call);
     }
   }
   if (argc == 2 && mode == "--version") {
     write_line(streams.out, version_line());
-    return streams.out.lost ? kNoMode : 0;
+    return streams.out.lost ? kNoModeStatus : 0;
   }
   std::string usage = argc < 2              ? "Error: missing the mode.\n"
                       : mode == "--version" ? unexpected_argument_line(argv[2])
@@ -63,11 +60,11 @@ int run_judge(int argc, const char* const* argv, JudgeStreams& streams) {
         protocol_usage_line(std::string(program) + " " + std::string(protocol->mode), *protocol);
   usage += "Usage: " + std::string(program) + " --version\n";
   write_line(streams.err, usage);
-  return kNoMode;
+  return kNoModeStatus;
 }
 
 int run_protocol(const Protocol& protocol, int argc, const char* const* argv,
                  JudgeStreams& streams) {
   JudgeCall call = call_of(std::string(argc > 0 ? argv[0] : protocol.mode), argc, argv, 1, streams);
-  return protocol.judge(call);
+  return judge_call(protocol, call);
 }

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cstring>
+#include <new>
 
 #include "check.hpp"
 #include "system_files.hpp"
@@ -64,6 +65,7 @@ Judgement judge_files(const char* input_path, const char* output_path,
   const Check check =
       check_files(input_path, output_path, [&](ValueReader& reader, const ValueList& reference) {
         judgement.comparison = compare_output(reader, reference, most_position_lines);
+        return true;
       });
   judgement.reference_size = check.reference.size();
   judgement.output_open_errno = check.output_open_errno;
@@ -86,7 +88,7 @@ Judgement judge_files(const char* input_path, const char* output_path,
 
 void write_message(const Judgement& judgement, const LineSink& sink) {
   if (judgement.outcome != Outcome::pass && judgement.outcome != Outcome::wrong) {
-    sink(failure_line(judgement.failed_file, judgement.failure));
+    sink(failure_line(judgement.failed_file, judgement.failure).text());
     return;
   }
   report_comparison(judgement.reference_size, judgement.comparison, sink);
@@ -115,21 +117,17 @@ void write_team_message(const Judgement& judgement, const LineSink& sink) {
     case Outcome::judge_error:
       break;
   }
-  sink(failure_line(judgement.failed_file, judgement.failure));
+  sink(failure_line(judgement.failed_file, judgement.failure).text());
 }
 
-std::string first_message_line(const Judgement& judgement) {
-  std::string first;
-  write_message(judgement, [&first](std::string_view line) {
-    if (first.empty()) first = line;
+ShortLine first_message_line(const Judgement& judgement) {
+  ShortLine first;
+  bool found = false;
+  write_message(judgement, [&](std::string_view line) {
+    if (!found) first.add(line);
+    found = true;
   });
   return first;
-}
-
-std::string message_text(const Judgement& judgement) {
-  std::string text;
-  write_message(judgement, [&text](std::string_view line) { text.append(line); });
-  return text;
 }
 
 std::string protocol_usage_line(std::string_view command, const Protocol& protocol) {
@@ -137,8 +135,21 @@ std::string protocol_usage_line(std::string_view command, const Protocol& protoc
 }
 
 std::string quoted(std::string_view argument) {
-  return "\"" + shown_text(argument.substr(0, kShownTextBytes), argument.size() > kShownTextBytes) +
-         "\"";
+  ShortLine line;
+  line.add("\"");
+  add_shown_text(line, argument.substr(0, kShownTextBytes), argument.size() > kShownTextBytes);
+  line.add("\"");
+  return std::string(line.text());
+}
+
+int judge_call(const Protocol& protocol, JudgeCall& call) {
+  try {
+    return protocol.judge(call);
+  } catch (const std::bad_alloc&) {
+    // Only where no room was set aside beforehand: the values themselves have lines of their own.
+    write_line(call.streams.err, out_of_memory_line(FileRole::input).text());
+    return protocol.judge_error_status;
+  }
 }
 
 std::string unexpected_argument_line(std::string_view argument) {
@@ -173,11 +184,12 @@ bool parse_count(std::string_view text, std::uint64_t& count) {
 }
 
 std::string unwritable_line(std::string_view path, int saved_errno) {
-  return "Error: Cannot write " + std::string(path) + " (" + reason_text(saved_errno) + ").\n";
+  return "Error: Cannot write " + std::string(path) + " (" +
+         std::string(reason_text(saved_errno).text()) + ").\n";
 }
 
-MessageFile::MessageFile(const std::string& path) {
-  const OpenedFile file = open_for_writing(path.c_str());
+MessageFile::MessageFile(const char* path) {
+  const OpenedFile file = open_for_writing(path);
   fd_ = file.fd;
   errno_ = file.saved_errno;
 }

@@ -51,10 +51,7 @@ void write_message(const Judgement& judgement, const LineSink& sink);
 void write_team_message(const Judgement& judgement, const LineSink& sink);
 
 // The first line of the message, with its newline.
-std::string first_message_line(const Judgement& judgement);
-
-// The whole message as one text, for protocols whose messages are short (20 position lines).
-std::string message_text(const Judgement& judgement);
+ShortLine first_message_line(const Judgement& judgement);
 
 // Where a protocol's words go.
 struct JudgeStreams {
@@ -87,6 +84,10 @@ std::string protocol_usage_line(std::string_view command, const Protocol& protoc
 // bytes escaped.
 std::string quoted(std::string_view argument);
 
+// Runs `protocol` on `call`; a judge that runs out of memory where nothing could be spared for
+// it says so on standard error and fails as a judge, with the protocol's judge-error status.
+int judge_call(const Protocol& protocol, JudgeCall& call);
+
 // "Error: unexpected argument "ARG".", newline included.
 std::string unexpected_argument_line(std::string_view argument);
 
@@ -110,7 +111,7 @@ std::string unwritable_line(std::string_view path, int saved_errno);
 // whole. The file is created, or emptied, when this is made.
 class MessageFile {
  public:
-  explicit MessageFile(const std::string& path);
+  explicit MessageFile(const char* path);
   MessageFile(const MessageFile&) = delete;
   MessageFile& operator=(const MessageFile&) = delete;
   ~MessageFile();

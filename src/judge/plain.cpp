@@ -11,7 +11,7 @@ int judge(JudgeCall& call) {
   const Judgement judgement =
       judge_files(call.arguments[0].c_str(), call.arguments[1].c_str(), kDefaultPositionLines);
   if (judgement.outcome == Outcome::judge_error) {
-    write_line(call.streams.err, message_text(judgement));
+    write_line(call.streams.err, first_message_line(judgement).text());
     return kBrokenTest;
   }
   // An output that cannot be read is the program's own doing here: a fail, like a wrong one.

@@ -15,6 +15,10 @@ extern const Protocol kEjudgeProtocol;
 // Scripts and autograders that read the exit status alone: 0 pass, 1 fail, 2 broken test data.
 extern const Protocol kPlainProtocol;
 
+// The exit status of a call without a mode it knows: every protocol reads it as the judge's own
+// failure, since none of them gives it a verdict.
+inline constexpr int kNoModeStatus = 3;
+
 // Runs checker-judge on its command line: argv[1] names the protocol, the rest are its
 // arguments; "--version" alone prints the version. Without a mode it knows, names what it
 // refused and writes every usage line to standard error, and returns 3, which every protocol

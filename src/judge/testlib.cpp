@@ -38,38 +38,61 @@ Verdict verdict_of(Outcome outcome, const Statuses& statuses) {
   return {"FAIL", "fail", statuses.fail};
 }
 
-// The message as testlib's XML result holds it: markup characters as entities, and control
-// bytes but the line end as ".", as testlib writes them.
-std::string xml_text(std::string_view text) {
-  std::string escaped;
+// Adds `text` to the XML result: markup characters as entities, and control bytes but the line
+// end as ".", as testlib writes them.
+void add_xml_text(MessageFile& file, std::string_view text) {
   for (const char c : text) {
     switch (c) {
       case '&':
-        escaped += "&amp;";
+        file.add("&amp;");
         break;
       case '<':
-        escaped += "&lt;";
+        file.add("&lt;");
         break;
       case '>':
-        escaped += "&gt;";
+        file.add("&gt;");
         break;
       case '"':
-        escaped += "&quot;";
+        file.add("&quot;");
         break;
       default:
-        escaped += static_cast<unsigned char>(c) < 0x20 && c != '\n' ? '.' : c;
+        file.add(static_cast<unsigned char>(c) < 0x20 && c != '\n' ? std::string_view(".")
+                                                                   : std::string_view(&c, 1));
     }
   }
-  return escaped;
 }
 
-// What the result file holds: the message alone, without the newline that ends it, or with
-// -appes testlib's XML result.
-std::string result_text(const Verdict& verdict, std::string_view message, bool xml) {
-  if (message.ends_with('\n')) message.remove_suffix(1);
-  if (!xml) return std::string(message);
-  return "<?xml version=\"1.0\" encoding=\"windows-1251\"?><result outcome = \"" +
-         std::string(verdict.outcome) + "\">" + xml_text(message) + "</result>\n";
+// Writes the result file: the message alone, without the newline that ends it, or with -appes
+// testlib's XML result. Returns 0 or the errno of the write that failed.
+template <typename Message>
+int write_result(const std::string& path, const Verdict& verdict, bool xml, Message message) {
+  MessageFile file(path.c_str());
+  if (xml) {
+    file.add("<?xml version=\"1.0\" encoding=\"windows-1251\"?><result outcome = \"");
+    file.add(verdict.outcome);
+    file.add("\">");
+  }
+  // Each line is written when the next comes, so that the last one's newline can be left out.
+  ShortLine held;
+  bool holding = false;
+  const auto add = [&](std::string_view text) {
+    if (xml) {
+      add_xml_text(file, text);
+    } else {
+      file.add(text);
+    }
+  };
+  message([&](std::string_view line) {
+    if (holding) add(held.text());
+    held = ShortLine();
+    held.add(line);
+    holding = true;
+  });
+  std::string_view last = held.text();
+  if (last.ends_with('\n')) last.remove_suffix(1);
+  add(last);
+  if (xml) file.add("</result>\n");
+  return file.finish();
 }
 
 // testlib takes "--testset X" and "--group Y" out of its arguments wherever they stand; false,
@@ -118,21 +141,37 @@ int judge_with(JudgeCall& call, const Protocol& protocol, const Statuses& status
   const Judgement judgement =
       judge_files(arguments[0].c_str(), arguments[1].c_str(), kDefaultPositionLines);
   Verdict verdict = verdict_of(judgement.outcome, statuses);
-  std::string message = message_text(judgement);
   // testlib judges an output file that is not there as wrongly formatted, where the checker
   // reads it as empty.
-  if (judgement.outcome != Outcome::judge_error && judgement.output_open_errno != 0) {
-    verdict = verdict_of(Outcome::malformed_output, statuses);
-    message = unreadable_line(FileRole::output, judgement.output_open_errno);
-  }
+  const bool output_missing =
+      judgement.outcome != Outcome::judge_error && judgement.output_open_errno != 0;
+  if (output_missing) verdict = verdict_of(Outcome::malformed_output, statuses);
+  const auto message = [&](const LineSink& sink) {
+    if (output_missing) {
+      sink(unreadable_line(FileRole::output, judgement.output_open_errno).text());
+    } else {
+      write_message(judgement, sink);
+    }
+  };
   if (has_result_file) {
-    const std::string text = result_text(verdict, message, arguments.size() == 5);
-    if (const int saved_errno = write_file(arguments[3].c_str(), text); saved_errno != 0) {
+    if (const int saved_errno = write_result(arguments[3], verdict, arguments.size() == 5, message);
+        saved_errno != 0) {
       write_line(call.streams.err, "FAIL " + unwritable_line(arguments[3], saved_errno));
       return statuses.fail;
     }
   }
-  write_line(call.streams.err, std::string(verdict.word) + " " + message);
+  // The verdict word, then the message, the word on the first line.
+  bool first = true;
+  message([&](std::string_view line) {
+    ShortLine text;
+    if (first) {
+      text.add(verdict.word);
+      text.add(" ");
+    }
+    text.add(line);
+    write_line(call.streams.err, text.text());
+    first = false;
+  });
   return verdict.status;
 }
 

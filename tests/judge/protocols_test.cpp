@@ -112,8 +112,8 @@ Finished capture(Judge judge, bool out_lost = false) {
 // How a row calls the judge beyond its arguments.
 struct Call {
   std::string standard_input = "";  // a file; none when empty
-  bool late_pipe = false;      // the file comes late through a non-blocking pipe
-  bool out_lost = false;       // standard output takes no bytes
+  bool late_pipe = false;           // the file comes late through a non-blocking pipe
+  bool out_lost = false;            // standard output takes no bytes
 };
 
 // Runs checker-judge with `arguments` after the program name.
