@@ -27,37 +27,132 @@ struct SimdLines {
            std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(high_matches))} << 32;
   }
 
-  // Byte 31 is all ones when the byte before the 64 was a space or tab.
-  using Before = __m256i;
+  // Bit i is set when byte i of the 64 bytes, in two halves, equals `byte`.
+  CHECKER_SIMD_TARGET static std::uint64_t equal_bits(__m256i low, __m256i high, char byte) {
+    const __m256i wanted = _mm256_set1_epi8(byte);
+    return bits_of(_mm256_cmpeq_epi8(low, wanted), _mm256_cmpeq_epi8(high, wanted));
+  }
+
+  // Bytes up to 0x20: those the unsigned minimum with 0x20 leaves as they are.
+  CHECKER_SIMD_TARGET static __m256i blank_of(__m256i bytes) {
+    return _mm256_cmpeq_epi8(_mm256_min_epu8(bytes, _mm256_set1_epi8(0x20)), bytes);
+  }
+
+  // Space, tab, vertical tab or form feed, where the shuffle finds the one of them with each low
+  // nibble (0x20, 0x09, 0x0b, 0x0c); no byte equals what it gives for the other nibbles, nor for
+  // bytes with the top bit set (0).
+  CHECKER_SIMD_TARGET static __m256i spaces_of(__m256i bytes) {
+    const __m256i spaces_by_nibble =
+        _mm256_setr_epi8(0x20, -1, -1, -1, -1, -1, -1, -1, -1, 0x09, -1, 0x0b, 0x0c, -1, -1, -1,  //
+                         0x20, -1, -1, -1, -1, -1, -1, -1, -1, 0x09, -1, 0x0b, 0x0c, -1, -1, -1);
+    return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(spaces_by_nibble, bytes), bytes);
+  }
+
+  CHECKER_SIMD_TARGET static ByteClasses classes(const char* text) {
+    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
+    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + 32));
+    return {bits_of(blank_of(low), blank_of(high)), bits_of(spaces_of(low), spaces_of(high)),
+            equal_bits(low, high, '\n'), equal_bits(low, high, '\r'), equal_bits(low, high, '#')};
+  }
 
   // Each byte of `bytes` moved one place up, the last of `before` coming in first.
   CHECKER_SIMD_TARGET static __m256i one_byte_later(__m256i bytes, __m256i before) {
     return _mm256_alignr_epi8(bytes, _mm256_permute2x128_si256(before, bytes, 0x21), 15);
   }
 
-  // The marks of 32 bytes, all ones in each marked byte; they are found 32 bytes wide, where the
-  // vector units work beside the scalar ones that place them.
-  CHECKER_SIMD_TARGET static __m256i marks_of(__m256i bytes, Before& before) {
-    // Space or tab, where the shuffle finds the one of them with each low nibble (0x20, 0x09);
-    // no byte equals what it gives for the other nibbles, and for bytes with the top bit set
-    // (0).
-    const __m256i spaces_by_nibble =
-        _mm256_setr_epi8(0x20, -1, -1, -1, -1, -1, -1, -1, -1, 0x09, -1, -1, -1, -1, -1, -1,  //
-                         0x20, -1, -1, -1, -1, -1, -1, -1, -1, 0x09, -1, -1, -1, -1, -1, -1);
-    const __m256i blank = _mm256_cmpeq_epi8(_mm256_min_epu8(bytes, _mm256_set1_epi8(0x20)), bytes);
-    const __m256i spaces = _mm256_cmpeq_epi8(_mm256_shuffle_epi8(spaces_by_nibble, bytes), bytes);
-    const __m256i spaces_before = one_byte_later(spaces, before);
-    before = spaces;
-    return _mm256_or_si256(_mm256_andnot_si256(blank, spaces_before),
-                           _mm256_andnot_si256(spaces, blank));
+  // What the marks of 64 bytes need of the bytes before them (byte 31 is the last before): their
+  // spaces, tabs and lone "\r"s, their line ends, their "\r"s, and the carry of marks_from.
+  struct State {
+    __m256i spaces;
+    __m256i line_ends;
+    __m256i returns;
+    std::uint64_t carry;
+  };
+
+  // The state before the text: no space, and a line starting.
+  CHECKER_SIMD_TARGET static void start(State& state) {
+    state = {_mm256_setzero_si256(), _mm256_set1_epi8(-1), _mm256_setzero_si256(), 0};
   }
 
-  CHECKER_SIMD_TARGET static std::uint64_t mark_bits(const char* text, Before& before) {
-    const __m256i low =
-        marks_of(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text)), before);
-    const __m256i high =
-        marks_of(_mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + 32)), before);
-    return bits_of(low, high);
+  // Bit 63 of the state's bits for the byte before the next 64.
+  CHECKER_SIMD_TARGET static std::uint64_t last_bit(__m256i bytes) {
+    return std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(bytes))} << 32;
+  }
+
+  // The classes of marks_from for 32 bytes at `text`; `before` are the 32 bytes before them, as
+  // `state` for the first 32 of 64.
+  struct Half {
+    __m256i blank, spaces, ends, line_ends;
+  };
+
+  // A half's classes. "\r"s are rare: only where there is one are lone ones told from those of
+  // "\r\n"s, by a load one byte on and the "\r"s one byte back.
+  CHECKER_SIMD_TARGET static Half half_of(const char* text, __m256i bytes, __m256i returns,
+                                          __m256i returns_before, bool any_return) {
+    Half half;
+    half.blank = blank_of(bytes);
+    half.spaces = spaces_of(bytes);
+    if (!any_return) {
+      half.ends = _mm256_andnot_si256(half.spaces, half.blank);
+      half.line_ends = half.ends;
+      return half;
+    }
+    const __m256i newlines = _mm256_cmpeq_epi8(bytes, _mm256_set1_epi8('\n'));
+    const __m256i next = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + 1));
+    const __m256i newline_next = _mm256_cmpeq_epi8(next, _mm256_set1_epi8('\n'));
+    const __m256i second_newlines =
+        _mm256_and_si256(newlines, one_byte_later(returns, returns_before));
+    half.spaces = _mm256_or_si256(half.spaces, _mm256_andnot_si256(newline_next, returns));
+    half.ends = _mm256_andnot_si256(second_newlines, _mm256_andnot_si256(half.spaces, half.blank));
+    half.line_ends = _mm256_or_si256(half.ends, second_newlines);
+    return half;
+  }
+
+  // The marks of marks_from, found 32 bytes wide, where the vector units work beside the scalar
+  // ones that place them. Only 64 bytes where a line starts with blanks need the first tokens of
+  // marks_from, from the classes as bits.
+  CHECKER_SIMD_TARGET static std::uint64_t mark_bits(const char* text, State& state) {
+    const __m256i bytes_low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
+    const __m256i bytes_high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + 32));
+    const __m256i returns_low = _mm256_cmpeq_epi8(bytes_low, _mm256_set1_epi8('\r'));
+    const __m256i returns_high = _mm256_cmpeq_epi8(bytes_high, _mm256_set1_epi8('\r'));
+    const __m256i any = _mm256_or_si256(_mm256_or_si256(returns_low, returns_high), state.returns);
+    const bool any_return = !_mm256_testz_si256(any, any);
+    const Half low = half_of(text, bytes_low, returns_low, state.returns, any_return);
+    const Half high = half_of(text + 32, bytes_high, returns_high, returns_low, any_return);
+    const __m256i tokens_low =
+        _mm256_andnot_si256(low.blank, one_byte_later(low.spaces, state.spaces));
+    const __m256i tokens_high =
+        _mm256_andnot_si256(high.blank, one_byte_later(high.spaces, low.spaces));
+    const __m256i starts_low = one_byte_later(low.line_ends, state.line_ends);
+    const __m256i starts_high = one_byte_later(high.line_ends, low.line_ends);
+    const __m256i leading = _mm256_or_si256(_mm256_and_si256(low.spaces, starts_low),
+                                            _mm256_and_si256(high.spaces, starts_high));
+    const __m256i hash = _mm256_set1_epi8('#');
+    const __m256i hashes_low = _mm256_cmpeq_epi8(bytes_low, hash);
+    const __m256i hashes_high = _mm256_cmpeq_epi8(bytes_high, hash);
+    std::uint64_t bits = bits_of(_mm256_or_si256(_mm256_or_si256(tokens_low, low.ends),
+                                                 _mm256_and_si256(hashes_low, starts_low)),
+                                 _mm256_or_si256(_mm256_or_si256(tokens_high, high.ends),
+                                                 _mm256_and_si256(hashes_high, starts_high)));
+    if (state.carry != 0 || !_mm256_testz_si256(leading, leading)) [[unlikely]] {
+      // Lines that blanks lead: their first tokens are not marked, but for those of "#".
+      MarkState before{0, 0, 0, state.carry};
+      const std::uint64_t line_starts =
+          bits_of(low.line_ends, high.line_ends) << 1 | last_bit(state.line_ends) >> 63;
+      const std::uint64_t first =
+          first_tokens(bits_of(low.spaces, high.spaces), line_starts, before);
+      const __m256i any_hash = _mm256_or_si256(hashes_low, hashes_high);
+      const std::uint64_t hashes =
+          _mm256_testz_si256(any_hash, any_hash) ? 0 : bits_of(hashes_low, hashes_high);
+      // The run may end at a line end, which stays marked.
+      bits &= ~(first & ~hashes) | bits_of(low.ends, high.ends);
+      state.carry = before.carry;
+    }
+    state.spaces = high.spaces;
+    state.line_ends = high.line_ends;
+    state.returns = returns_high;
+    return bits;
   }
 
   // How many of the 16 bytes at `text` are digits before any other byte.

@@ -46,6 +46,15 @@ TEST(LineScanner, TakesUsualLinesWholeAndHandsOverTheRest) {
       {lines_of("label" + std::string(60, ' ') + "9\t \n", 100), std::vector<std::int32_t>(100, 9)},
       {lines_of("\t" + lines_of("label\t 12   \r\n", 3) + "\r\n", 50),
        std::vector<std::int32_t>(150, 12)},
+      // A "\r" that ends no line, a vertical tab and a form feed are blanks like a space.
+      {"a 1\nb\v5\n", {1, 5}},
+      {"a 1\n\v\nb 2\n", {1, 2}},
+      {"a 1\nb \f 5\f\n\v\fc\v-6\n", {1, 5, -6}},
+      {"a 1\nb\r5\n", {1, 5}},
+      {"a 1\nb 5\r\r\n", {1, 5}},
+      {"a 1\nb 5 \r \n", {1, 5}},
+      {"a 1\n \r \nb 2\n", {1, 2}},
+      {"\r a 1\r\n\r\r\n", {1}},
       // Handed over at the first line of another kind.
       {"a 1\n 5\n", {1}},
       {"a 1\n\tb 5 6\n", {1}},
@@ -69,13 +78,6 @@ TEST(LineScanner, TakesUsualLinesWholeAndHandsOverTheRest) {
       {"a 1\nb !5\n", {1}},
       {"a 1\nb \2005\n", {1}},  // \200 is the byte 0x80
       {"a 1\nb 5\x01\n", {1}},
-      {"a 1\nb\v5\n", {1}},
-      {"a 1\nb \f 5\n", {1}},
-      {"a 1\nb\r5\n", {1}},
-      {"a 1\nb 5\r\r\n", {1}},
-      {"a 1\nb 5 \r \n", {1}},
-      {"a 1\n\v\nb 2\n", {1}},
-      {"a 1\n \r \nb 2\n", {1}},
       {"a 1\nb 5\r", {1}},  // no line end before the end of the text
       {"a 1\nb 5", {1}},
       {"a 1\n" + long_label + " 2\n", {1}},  // longer than a window
