@@ -128,7 +128,9 @@ TEST(Verdict, OutputIsComparedAcrossChunkEdges) {
     EXPECT_EQ(output.first_difference, row.first_difference);
     EXPECT_EQ(output.from_first_difference, row.kept);
     EXPECT_EQ(reader.ended(), row.ended);
-    if (reader.ended()) EXPECT_EQ(reader.result().end, ReadEnd::end_of_file);
+    if (reader.ended()) {
+      EXPECT_EQ(reader.result().end, ReadEnd::end_of_file);
+    }
   }
 }
 
