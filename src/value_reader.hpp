@@ -34,8 +34,11 @@ struct ReadResult {
   std::string_view text() const { return {text_bytes, text_size}; }
 };
 
-// Bytes read at a time: large enough that system calls cost nothing next to the scanning.
-inline constexpr std::size_t kBlockSize = 256 * 1024;
+// Bytes read at a time: large enough that system calls cost little next to the scanning, and
+// small enough that the system copies them into the caches, where the scanner finds them
+// (measured, the passing pair of 10^7 values: 0.29 s with 64 KiB, 0.28 s with 32, 0.30 s with
+// 16, and 0.40 s with 128 or 256 KiB, which spill from the caches before they are scanned).
+inline constexpr std::size_t kBlockSize = 64 * 1024;
 
 // The memory a reader reads into: one block, which the input's reader and then the output's
 // use, so that it is had once, before any value is read.

@@ -7,14 +7,16 @@
 
 namespace {
 
-// Values read and compared at a time: small enough to stay in the caches, and held on the stack
-// so that reading an output takes no memory of its own.
+// Values read and compared at a time, held on the stack so that reading an output takes no memory
+// of its own (measured: 1024, 4096 and 16384 values alike, the passing pair of 10^7 values in
+// 0.27 to 0.29 s).
 constexpr std::size_t kChunk = 16384;
 
 // The position of the first of `count` values at `found` that differs from `expected`, or count.
 std::size_t first_mismatch(const std::int32_t* found, const std::int32_t* expected,
                            std::size_t count) {
-  // Whole chunks compared as bytes first: the common case, and much faster than by value.
+  // Whole chunks compared as bytes first: the common case, and faster than by value (measured:
+  // 10^7 equal values in 3.6 ms, against 5.6 ms by std::mismatch).
   if (count == 0 || std::memcmp(found, expected, count * sizeof *found) == 0) return count;
   return static_cast<std::size_t>(std::mismatch(found, found + count, expected).first - found);
 }
