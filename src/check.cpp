@@ -6,10 +6,6 @@
 
 namespace {
 
-ByteSource file_bytes(int fd) {
-  return [fd](char* into, std::size_t capacity) { return read_file(fd, into, capacity); };
-}
-
 // Records a read that ended short of the end of its file; false if it did not.
 bool stops(Check& check, FileRole file, const ReadResult& result) {
   if (result.end == ReadEnd::end_of_file) return false;
@@ -27,6 +23,10 @@ ReadResult failed(ReadEnd end, int saved_errno = 0) {
 }
 
 }  // namespace
+
+ByteSource file_bytes(int fd) {
+  return [fd](char* into, std::size_t capacity) { return read_file(fd, into, capacity); };
+}
 
 Check check_files(const char* input_path, const char* output_path,
                   const OutputReading& read_output) {
@@ -62,7 +62,8 @@ Check check_files(const char* input_path, const char* output_path,
   }
   ValueReader output_reader(file_bytes(output.fd), block);
   const bool held = read_output(output_reader, check.reference);
-  close_file(output.fd);
+  // Standard input stays open: a judge may look at its lines again.
+  if (output_path != nullptr) close_file(output.fd);
   if (!held) {
     stops(check, FileRole::output, failed(ReadEnd::out_of_memory));
   } else if (output_reader.ended()) {
@@ -70,6 +71,34 @@ Check check_files(const char* input_path, const char* output_path,
     stops(check, FileRole::output, output_reader.result());
   }
   return check;
+}
+
+bool reread_values(const char* path,
+                   FunctionRef<bool(const std::int32_t* values, std::size_t count)> take) {
+  const OpenedFile file = open_regular_for_reading(path);
+  if (file.fd < 0) return false;
+  ReadBlock block;
+  bool whole = block.held();
+  if (whole) {
+    ValueReader reader(file_bytes(file.fd), block);
+    std::int32_t chunk[4096];
+    while (whole && !reader.ended()) {
+      const std::size_t read = reader.read_values(chunk, sizeof chunk / sizeof *chunk);
+      whole = take(chunk, read);
+    }
+    whole = whole && reader.result().end == ReadEnd::end_of_file;
+  }
+  close_file(file.fd);
+  return whole;
+}
+
+int reopen_output(const char* path) {
+  if (path == nullptr) return rewind_regular(0) ? 0 : -1;
+  return open_regular_for_reading(path).fd;
+}
+
+void close_output(const char* path, int fd) {
+  if (path != nullptr && fd >= 0) close_file(fd);
 }
 
 ShortLine failure_line(FileRole file, const ReadResult& failure) {

@@ -3,6 +3,9 @@
 // output and how they word the result.
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
+
 #include "function_ref.hpp"
 #include "messages.hpp"
 #include "value_list.hpp"
@@ -27,6 +30,22 @@ using OutputReading = FunctionRef<bool(ValueReader& reader, const ValueList& ref
 // the memory it needs but the lists' is had before the first value is read.
 Check check_files(const char* input_path, const char* output_path,
                   const OutputReading& read_output);
+
+// Reads the value file at `path` again from its start, handing its values to `take` a chunk at a
+// time for as long as it returns true. True when every value reached `take` and reading ended at
+// the end of the file; false otherwise, and for what is not a regular file, which cannot be read
+// twice, and when the memory to read it cannot be had.
+bool reread_values(const char* path,
+                   FunctionRef<bool(const std::int32_t* values, std::size_t count)> take);
+
+// The output's bytes again from their start, for a look at its lines: the file at `path`, or
+// standard input when null, where either is a regular file; the descriptor, -1 when they cannot
+// be read again. Close it with close_output.
+int reopen_output(const char* path);
+void close_output(const char* path, int fd);
+
+// Reads the bytes of a file open as `fd`.
+ByteSource file_bytes(int fd);
 
 // The line that says why reading `file` stopped with `failure`.
 ShortLine failure_line(FileRole file, const ReadResult& failure);

@@ -41,7 +41,7 @@ void add_shown_text(ShortLine& line, std::string_view text, bool cut) {
   constexpr char kHex[] = "0123456789abcdef";
   for (const char c : text) {
     const auto byte = static_cast<unsigned char>(c);
-    if (byte < 0x21 || byte > 0x7e || c == '"' || c == '\\') {
+    if (byte < 0x20 || byte > 0x7e || c == '"' || c == '\\') {
       const char escaped[] = {'\\', 'x', kHex[byte >> 4], kHex[byte & 0xf]};
       line.add({escaped, sizeof escaped});
     } else {

@@ -109,6 +109,11 @@ bool is_directory(int fd) {
          (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
+bool is_regular(int fd) {
+  struct _stat64 status;
+  return _fstat64(fd, &status) == 0 && (status.st_mode & _S_IFMT) == _S_IFREG;
+}
+
 // The C runtime reads and writes at most INT_MAX bytes a call.
 constexpr std::size_t kMostPerCall = std::size_t{1} << 30;
 
@@ -148,6 +153,19 @@ OpenedFile open_for_reading(const char* path) {
     return {-1, saved_errno};
   }
   return {fd, 0};
+}
+
+OpenedFile open_regular_for_reading(const char* path) {
+  const OpenedFile file = open_for_reading(path);
+  if (file.fd >= 0 && !is_regular(file.fd)) {
+    _close(file.fd);
+    return {-1, EINVAL};
+  }
+  return file;
+}
+
+bool rewind_regular(int fd) {
+  return is_regular(fd) && _lseeki64(fd, 0, SEEK_SET) == 0;
 }
 
 OpenedFile standard_input() {
@@ -251,6 +269,26 @@ OpenedFile open_for_reading(const char* path) {
     if (fd >= 0) return {fd, 0};
     if (errno != EINTR) return {-1, errno};
   }
+}
+
+OpenedFile open_regular_for_reading(const char* path) {
+  OpenedFile file;
+  do {
+    file.fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  } while (file.fd < 0 && errno == EINTR);
+  if (file.fd < 0) return {-1, errno};
+  struct stat status;
+  if (::fstat(file.fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+    ::close(file.fd);
+    return {-1, EINVAL};
+  }
+  ::fcntl(file.fd, F_SETFL, ::fcntl(file.fd, F_GETFL) & ~O_NONBLOCK);
+  return file;
+}
+
+bool rewind_regular(int fd) {
+  struct stat status;
+  return ::fstat(fd, &status) == 0 && S_ISREG(status.st_mode) && ::lseek(fd, 0, SEEK_SET) == 0;
 }
 
 OpenedFile standard_input() {

@@ -38,6 +38,13 @@ struct OpenedFile {
 // works on pipes and FIFOs. A directory opens here and fails at its first read with EISDIR.
 OpenedFile open_for_reading(const char* path);
 
+// Opens the file at the UTF-8 `path` for reading only if it is a regular file, which can be read
+// again: a pipe, a FIFO or a device cannot (a FIFO is not waited on).
+OpenedFile open_regular_for_reading(const char* path);
+
+// Puts a regular file open as `fd` back to its start; false for anything else, or on failure.
+bool rewind_regular(int fd);
+
 // Standard input, opened for reading as bytes (no "\r\n" folded on Windows).
 OpenedFile standard_input();
 

@@ -21,14 +21,15 @@ std::size_t first_mismatch(const std::int32_t* found, const std::int32_t* expect
   return static_cast<std::size_t>(std::mismatch(found, found + count, expected).first - found);
 }
 
-// Reads the output with `reader`, at most one value past the reference's size, a chunk at a
+// Reads the output with `reader`, at most `past` values past the reference's size, a chunk at a
 // time, and hands each chunk to `take` with the position of its first value and how many of its
 // values lie within the reference; stops early when `take` says so. Returns how many values
 // were read.
 template <typename Take>
-std::uint64_t read_chunks(ValueReader& reader, const ValueList& reference, Take take) {
+std::uint64_t read_chunks(ValueReader& reader, const ValueList& reference, std::uint64_t past,
+                          Take take) {
   std::int32_t chunk[kChunk];
-  const std::uint64_t limit = std::uint64_t{reference.size()} + 1;
+  const std::uint64_t limit = std::uint64_t{reference.size()} + past;
   std::uint64_t size = 0;
   while (!reader.ended() && size < limit) {
     const std::size_t read = reader.read_values(
@@ -56,7 +57,7 @@ OutputValues read_output(ValueReader& reader, const ValueList& reference) {
   OutputValues output;
   bool differs = false;
   output.size = read_chunks(
-      reader, reference,
+      reader, reference, 1,
       [&](const std::int32_t* chunk, std::size_t read, std::uint64_t position, std::size_t within) {
         std::size_t kept_from = 0;
         if (!differs) {
@@ -80,22 +81,47 @@ OutputValues read_output(ValueReader& reader, const ValueList& reference) {
 }
 
 OutputComparison compare_output(ValueReader& reader, const ValueList& reference,
-                                std::uint64_t most_held) {
+                                std::uint64_t most_held, bool keep_values) {
   OutputComparison comparison;
   std::size_t room = static_cast<std::size_t>(std::min<std::uint64_t>(most_held, reference.size()));
   comparison.held = room_for_differences(room);
+  // Keeping the values from the first difference on: not yet begun, under way, or given up.
+  enum class Keeping { not_begun, under_way, given_up };
+  Keeping keeping = keep_values ? Keeping::not_begun : Keeping::given_up;
+  // A diagnosis reads one value further, to tell an output of one value too many from one that
+  // goes on.
+  const std::uint64_t past = keep_values ? 2 : 1;
   comparison.size = read_chunks(
-      reader, reference,
-      [&](const std::int32_t* chunk, std::size_t, std::uint64_t position, std::size_t within) {
+      reader, reference, past,
+      [&](const std::int32_t* chunk, std::size_t read, std::uint64_t position, std::size_t within) {
         const std::int32_t* expected = reference.data() + position;
-        for (std::size_t i = first_mismatch(chunk, expected, within); i < within; ++i) {
+        const std::size_t first = first_mismatch(chunk, expected, within);
+        for (std::size_t i = first; i < within; ++i) {
           if (chunk[i] == expected[i]) continue;
           if (comparison.held_count < room)
             comparison.held[comparison.held_count++] = {position + i, expected[i], chunk[i]};
           ++comparison.differing;
         }
+        std::size_t kept_from = 0;
+        if (keeping == Keeping::not_begun && first < read) {
+          // At most the rest of the reference and `past` more values follow: room for exactly that.
+          comparison.first_difference = position + first;
+          kept_from = first;
+          keeping =
+              comparison.from_first_difference.reserve(
+                  reference.size() + past - static_cast<std::size_t>(comparison.first_difference))
+                  ? Keeping::under_way
+                  : Keeping::given_up;
+        }
+        if (keeping == Keeping::under_way &&
+            !comparison.from_first_difference.append(chunk + kept_from, chunk + read)) {
+          comparison.from_first_difference = ValueList();
+          keeping = Keeping::given_up;
+        }
         return true;
       });
+  if (keeping == Keeping::not_begun) comparison.first_difference = comparison.size;
+  comparison.values_kept = keeping != Keeping::given_up;
   return comparison;
 }
 

@@ -33,20 +33,27 @@ struct Difference {
 };
 
 // The output compared with the reference as it is read, for a judge that shows only the first
-// few differences: nothing else of the output is kept, so a wrong output needs no more memory
-// than a right one.
+// few differences: nothing else of the output need be kept, so a wrong output needs no more
+// memory than a right one.
 struct OutputComparison {
   std::uint64_t size = 0;              // values read: at most one past the reference's size
   std::uint64_t differing = 0;         // positions within both lists whose values differ
   std::unique_ptr<Difference[]> held;  // the first of those, in order of position
   std::size_t held_count = 0;
+  // With `keep_values`: the output's values from the first that is not the reference's on (those
+  // before it equal the reference's), while memory grants them; `values_kept` says they all were.
+  std::uint64_t first_difference = 0;
+  ValueList from_first_difference;
+  bool values_kept = false;
 };
 
 // Reads the output's values with `reader` and compares them with the reference as they come,
-// holding the first `most_held` differences, or as many as memory grants. Stops one value past
-// the reference's size. How reading ended is the reader's to say.
+// holding the first `most_held` differences, or as many as memory grants, and with
+// `keep_values` the values from the first difference on, if memory grants them all. Stops one
+// value past the reference's size, or with `keep_values` two. How reading ended is the reader's
+// to say.
 OutputComparison compare_output(ValueReader& reader, const ValueList& reference,
-                                std::uint64_t most_held);
+                                std::uint64_t most_held, bool keep_values = false);
 
 // Receives each verdict line, its newline included.
 using LineSink = FunctionRef<void(std::string_view line)>;

@@ -18,8 +18,9 @@ TEST(Messages, MalformedValueShowsOnlyPrintableAsciiAsItIs) {
   };
   const Row rows[] = {
       {"-x", false, "-x"},
-      // Both edges of the printable range, and the two bytes that would confuse the quoting.
-      {" !~\x7f", false, "\\x20!~\\x7f"},
+      // Both edges of the printable range (a space, which a value's text never holds, shows only
+      // in a diagnosis's line of text), and the two bytes that would confuse the quoting.
+      {"\x1f !~\x7f", false, "\\x1f !~\\x7f"},
       {"a\"b\\c", false, "a\\x22b\\x5cc"},
       {std::string("\0\t\x1f\x80\xff", 5), false, "\\x00\\x09\\x1f\\x80\\xff"},
       {"12345", true, "12345..."},

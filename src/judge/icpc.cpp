@@ -65,7 +65,8 @@ int judge(JudgeCall& call) {
   }
 
   // The answer file is not read: the reference is the input's values, sorted.
-  const Judgement judgement = judge_files(call.arguments[0].c_str(), nullptr, most_lines);
+  const Judgement judgement =
+      judge_files(call.arguments[0].c_str(), nullptr, most_lines, Diagnose::yes);
   if (judgement.outcome == Outcome::judge_error || judgement.outcome == Outcome::unreadable_output)
     return judge_error(call, judge_message, first_message_line(judgement).text());
   if (!write_feedback(call, judge_message,

@@ -38,8 +38,9 @@ std::string version_line() {
 
 int run_judge(int argc, const char* const* argv, JudgeStreams& streams) {
   const std::string_view program = argc > 0 ? argv[0] : kProgramName;
-  const std::initializer_list<const Protocol*> protocols = {
-      &kIcpcProtocol, &kCmsProtocol, &kTestlibProtocol, &kEjudgeProtocol, &kPlainProtocol};
+  const std::initializer_list<const Protocol*> protocols = {&kIcpcProtocol,    &kCmsProtocol,
+                                                            &kTestlibProtocol, &kEjudgeProtocol,
+                                                            &kPlainProtocol,   &kExplainProtocol};
   const std::string_view mode = argc > 1 ? argv[1] : "";
   for (const Protocol* protocol : protocols) {
     if (argc > 1 && mode == protocol->mode) {

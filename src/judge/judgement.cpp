@@ -59,12 +59,49 @@ std::vector<std::string_view> argument_names(std::string_view usage) {
 
 }  // namespace
 
+namespace {
+
+// Whether the output read again holds the input's values in the input's own order.
+bool keeps_input_order(const char* input_path, const ValueList& reference,
+                       const OutputComparison& comparison) {
+  std::uint64_t position = 0;
+  const bool whole = reread_values(input_path, [&](const std::int32_t* values, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i, ++position) {
+      if (position >= comparison.size || values[i] != output_value(reference, comparison, position))
+        return false;
+    }
+    return true;
+  });
+  return whole && position == comparison.size;
+}
+
+// The shapes of the output's lines, read again; false when they cannot be.
+bool look_at_lines(const char* output_path, std::uint64_t reference_size, Judgement& judgement) {
+  const int fd = reopen_output(output_path);
+  if (fd < 0) return false;
+  ReadBlock block;
+  if (block.held()) {
+    // As many lines as the reading that found the fault could have passed, and a few more.
+    judgement.shapes = shapes_of(file_bytes(fd), block, 2 * (reference_size + 2) + 16);
+    judgement.shapes_known = true;
+  } else {
+    judgement.diagnosis_left_out = true;
+  }
+  close_output(output_path, fd);
+  return true;
+}
+
+}  // namespace
+
 Judgement judge_files(const char* input_path, const char* output_path,
-                      std::uint64_t most_position_lines) {
+                      std::uint64_t most_position_lines, Diagnose diagnose) {
   Judgement judgement;
-  const Check check =
+  const bool diagnosing = diagnose == Diagnose::yes;
+  bool output_complete = false;
+  Check check =
       check_files(input_path, output_path, [&](ValueReader& reader, const ValueList& reference) {
-        judgement.comparison = compare_output(reader, reference, most_position_lines);
+        judgement.comparison = compare_output(reader, reference, most_position_lines, diagnosing);
+        output_complete = reader.ended();
         return true;
       });
   judgement.reference_size = check.reference.size();
@@ -78,22 +115,53 @@ Judgement judge_files(const char* input_path, const char* output_path,
       judgement.outcome = Outcome::unreadable_output;
     } else {
       judgement.outcome = Outcome::malformed_output;
+      if (diagnosing) {
+        judgement.diagnosed = true;
+        look_at_lines(output_path, judgement.reference_size, judgement);
+      }
     }
     return judgement;
   }
   const bool passes = sizes_agree(judgement) && judgement.comparison.differing == 0;
   judgement.outcome = passes ? Outcome::pass : Outcome::wrong;
+  if (passes || !diagnosing) return judgement;
+  judgement.diagnosed = true;
+  if (check.output_open_errno != 0) {
+    // An output that cannot be opened is judged as empty: all of it is known.
+    judgement.comparison.values_kept = true;
+    output_complete = true;
+  }
+  judgement.facts = facts_of(check.reference, judgement.comparison, output_complete, [&] {
+    return keeps_input_order(input_path, check.reference, judgement.comparison);
+  });
+  judgement.facts_known = true;
+  judgement.diagnosis_left_out = !judgement.comparison.values_kept;
+  if (!sizes_agree(judgement)) look_at_lines(output_path, judgement.reference_size, judgement);
   return judgement;
+}
+
+// The diagnosis of the judgement, if it has one.
+void write_diagnosis(const Judgement& judgement, bool hidden, const LineSink& sink) {
+  if (!judgement.diagnosed) return;
+  DiagnosisSources sources;
+  sources.input_size = judgement.reference_size;
+  sources.output_open_errno = judgement.output_open_errno;
+  sources.facts = judgement.facts_known ? &judgement.facts : nullptr;
+  sources.shapes = judgement.shapes_known ? &judgement.shapes : nullptr;
+  sources.left_out = judgement.diagnosis_left_out;
+  write_diagnosis(sources, hidden, sink);
 }
 
 void write_message(const Judgement& judgement, const LineSink& sink) {
   if (judgement.outcome != Outcome::pass && judgement.outcome != Outcome::wrong) {
     sink(failure_line(judgement.failed_file, judgement.failure).text());
+    if (judgement.outcome == Outcome::malformed_output) write_diagnosis(judgement, false, sink);
     return;
   }
   report_comparison(judgement.reference_size, judgement.comparison, sink);
   if (sizes_agree(judgement) && judgement.comparison.differing > 0)
     sink(count_line(judgement.comparison.differing, judgement.reference_size).text());
+  write_diagnosis(judgement, false, sink);
 }
 
 void write_team_message(const Judgement& judgement, const LineSink& sink) {
@@ -105,13 +173,16 @@ void write_team_message(const Judgement& judgement, const LineSink& sink) {
     case Outcome::wrong:
       if (!sizes_agree(judgement)) {
         sink(kSizeErrorLine);
+        write_diagnosis(judgement, true, sink);
         return;
       }
       if (comparison.held_count > 0) sink(hidden_position_line(comparison.held[0].position).text());
       sink(count_line(comparison.differing, judgement.reference_size).text());
+      write_diagnosis(judgement, true, sink);
       return;
     case Outcome::malformed_output:
       sink(hidden_malformed_line(judgement.failure.line).text());
+      write_diagnosis(judgement, true, sink);
       return;
     case Outcome::unreadable_output:
     case Outcome::judge_error:

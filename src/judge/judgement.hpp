@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "judge/diagnosis.hpp"
+#include "judge/line_shapes.hpp"
 #include "messages.hpp"
 #include "value_reader.hpp"
 #include "verdict.hpp"
@@ -29,25 +31,39 @@ struct Judgement {
   int output_open_errno = 0;  // the output could not be opened, and was judged as empty
   std::uint64_t reference_size = 0;
   OutputComparison comparison;  // pass and wrong: the output against the reference
+  // What kind of fault a wrong or malformed output shows, where it was asked for.
+  bool diagnosed = false;
+  bool facts_known = false;
+  OutputFacts facts;
+  bool shapes_known = false;
+  LineShapes shapes;
+  bool diagnosis_left_out = false;  // memory ran short for what the diagnosis needed
 };
 
 // Position lines shown when the call does not say how many, and the most a call may ask for.
 inline constexpr std::uint64_t kDefaultPositionLines = 20;
 inline constexpr std::uint64_t kMostPositionLines = 1000000;
 
+// Whether a judgement carries a diagnosis of what kind of fault a wrong output shows.
+enum class Diagnose { no, yes };
+
 // Judges the output at `output_path` (standard input when null) against the input at
 // `input_path`, as the checker does, holding at most `most_position_lines` differences. A wrong
-// output is judged whenever the reference fits in memory: nothing else of it is held.
+// output is judged whenever the reference fits in memory: nothing else of it need be held. With
+// Diagnose::yes, a wrong or malformed output is diagnosed too, with what memory grants: its
+// values from the first difference on (the facts), the input read again (its own order), and
+// the output's lines read again (their shapes). Only a failing output costs anything more.
 Judgement judge_files(const char* input_path, const char* output_path,
-                      std::uint64_t most_position_lines);
+                      std::uint64_t most_position_lines, Diagnose diagnose = Diagnose::no);
 
 // The judge's message, a line at a time, each with its newline: the checker's own lines without
 // the banner, that is the verdict with a line for each held difference and then a line that
-// counts them all; or the line that says why reading stopped.
+// counts them all; or the line that says why reading stopped. Then the diagnosis, if any.
 void write_message(const Judgement& judgement, const LineSink& sink);
 
-// The message for a contestant who may not see the test data: the same verdict without any
-// value of the reference or text of the output, in positions and counts only.
+// The message for a contestant who may not see the test data: the same verdict and diagnosis
+// without any value of the reference or text of the output, in positions, counts and the names
+// of faults only.
 void write_team_message(const Judgement& judgement, const LineSink& sink);
 
 // The first line of the message, with its newline.

@@ -14,6 +14,8 @@ extern const Protocol kTestlibProtocol;
 extern const Protocol kEjudgeProtocol;
 // Scripts and autograders that read the exit status alone: 0 pass, 1 fail, 2 broken test data.
 extern const Protocol kPlainProtocol;
+// Students: the verdict and what kind of fault it shows, on standard output; plain's statuses.
+extern const Protocol kExplainProtocol;
 
 // The exit status of a call without a mode it knows: every protocol reads it as the judge's own
 // failure, since none of them gives it a verdict.

@@ -139,7 +139,7 @@ int judge_with(JudgeCall& call, const Protocol& protocol, const Statuses& status
   }
   // The answer file is not read: the reference is the input's values, sorted.
   const Judgement judgement =
-      judge_files(arguments[0].c_str(), arguments[1].c_str(), kDefaultPositionLines);
+      judge_files(arguments[0].c_str(), arguments[1].c_str(), kDefaultPositionLines, Diagnose::yes);
   Verdict verdict = verdict_of(judgement.outcome, statuses);
   // testlib judges an output file that is not there as wrongly formatted, where the checker
   // reads it as empty.

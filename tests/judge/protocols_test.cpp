@@ -89,6 +89,21 @@ class StandardInputFrom {
 // The text of a file the call must not write.
 constexpr const char* kAbsent = "(absent)";
 
+// `text` without its lines of diagnosis, which diagnosis_test.cpp reads for themselves: here
+// only the protocols' own words are compared.
+std::string without_diagnosis(const std::string& text) {
+  std::string kept;
+  std::size_t start = 0;
+  while (start < text.size()) {
+    std::size_t end = text.find('\n', start);
+    end = end == std::string::npos ? text.size() : end + 1;
+    const std::string_view line(text.data() + start, end - start);
+    if (!line.starts_with("Diagnosis: ")) kept.append(line);
+    start = end;
+  }
+  return kept;
+}
+
 std::string contents_or_absent(const std::string& path) {
   return std::filesystem::exists(path) ? read_all(path) : kAbsent;
 }
@@ -193,6 +208,7 @@ TEST(Judge, PlainCmsTestlibAndEjudgeOverTheVerdictClasses) {
       "Usage: /usr/bin/checker-judge ejudge <input_file> <output_file> <answer_file> "
       "[result_file [-appes]] [--testset X] [--group Y]\n"
       "Usage: /usr/bin/checker-judge plain <input_file> <your_output_file>\n"
+      "Usage: /usr/bin/checker-judge explain <input_file> <your_output_file>\n"
       "Usage: /usr/bin/checker-judge --version\n";
   struct Row {
     std::vector<std::string> arguments;
@@ -251,13 +267,18 @@ TEST(Judge, PlainCmsTestlibAndEjudgeOverTheVerdictClasses) {
       {{"testlib", f.input, f.missing, f.good}, 2, "", "wrong output format " + output_missing},
       {{"testlib", f.input, f.folder, f.good}, 3, "", "FAIL " + cannot_read_output},
       {{"testlib", f.missing, f.good, f.good}, 3, "", "FAIL " + cannot_read_input},
-      // The result file holds the message alone, or testlib's XML result.
+      // The result file holds the message alone, or testlib's XML result; its last line, here
+      // one of diagnosis, without its newline.
       {{"testlib", f.input, f.wrong, f.good, result},
        1,
        "",
        std::string("wrong answer ") + kWrong,
-       "Error: Data index 1 should be 10 but get 16 !\nError: Data index 2 should be 16 but get 10 "
-       "!\nIn all, 2 of 3 positions differ."},
+       kWrong},
+      {{"testlib", f.input, f.good, f.good, result},
+       0,
+       "",
+       std::string("ok ") + kPass,
+       "Congratulations: Your result passed this test!"},
       {{"testlib", f.input, f.malformed, f.good, result, "-appes"},
        2,
        "",
@@ -304,6 +325,11 @@ TEST(Judge, PlainCmsTestlibAndEjudgeOverTheVerdictClasses) {
        std::string("wrong output format ") + kMalformed},
       {{"ejudge", f.judge_error, f.good, f.good}, 6, "", "FAIL " + std::string(kBrokenInput)},
 
+      // For a student: every line on standard output, with plain's statuses.
+      {{"explain", f.input, f.good}, 0, kPass, ""},
+      {{"explain", f.input, f.wrong}, 1, kWrong, ""},
+      {{"explain", f.judge_error, f.good}, 2, kBrokenInput, ""},
+
       // Without a mode it knows: a failure of the judge in every protocol, and why.
       {{"icpc-format", f.input, f.good},
        3,
@@ -318,9 +344,9 @@ TEST(Judge, PlainCmsTestlibAndEjudgeOverTheVerdictClasses) {
     std::filesystem::remove(result);
     const Finished finished = run(row.arguments, row.call);
     EXPECT_EQ(finished.status, row.status);
-    EXPECT_EQ(finished.out, row.out);
-    EXPECT_EQ(finished.err, row.err);
-    EXPECT_EQ(contents_or_absent(result), row.result_file);
+    EXPECT_EQ(without_diagnosis(finished.out), row.out);
+    EXPECT_EQ(without_diagnosis(finished.err), row.err);
+    EXPECT_EQ(without_diagnosis(contents_or_absent(result)), row.result_file);
     EXPECT_EQ(read_all(f.input), input_before);
   }
   const Finished version = run({"--version"});
@@ -455,8 +481,10 @@ TEST(Judge, IcpcFeedbackFolderAndExitStatus) {
     EXPECT_EQ(finished.status, row.status);
     EXPECT_EQ(finished.out, "");  // a judge may append standard output to its message
     EXPECT_EQ(finished.err, row.err);
-    EXPECT_EQ(contents_or_absent(f.feedback + "/judgemessage.txt"), row.judge_message);
-    EXPECT_EQ(contents_or_absent(f.feedback + "/teammessage.txt"), row.team_message);
+    EXPECT_EQ(without_diagnosis(contents_or_absent(f.feedback + "/judgemessage.txt")),
+              row.judge_message);
+    EXPECT_EQ(without_diagnosis(contents_or_absent(f.feedback + "/teammessage.txt")),
+              row.team_message);
     EXPECT_EQ(std::filesystem::exists("/judgemessage.txt"), root_message_existed);
   }
 #if !defined(_WIN32)
@@ -476,7 +504,7 @@ TEST(Judge, MillionDifferencesGetAtMostMaxLinesAndACount) {
   const std::string output_path = f.dir.file("large_output", output);
   const Finished finished = run({"icpc", input_path, input_path, f.feedback}, {output_path});
   EXPECT_EQ(finished.status, 43);
-  const std::string message = read_all(f.feedback + "/judgemessage.txt");
+  const std::string message = without_diagnosis(read_all(f.feedback + "/judgemessage.txt"));
   EXPECT_EQ(std::count(message.begin(), message.end(), '\n'), 21);
   EXPECT_TRUE(message.starts_with("Error: Data index 0 should be 0 but get 1 !\n"));
   EXPECT_TRUE(
