@@ -133,32 +133,42 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
   }
 
-  // checker-judge beside the checker writes a few lines however many positions differ: its
-  // time on the failing pair against the passing pair of the same size, run alternately.
+  // checker-judge beside the checker writes a few lines however many positions differ, and a
+  // diagnosis of a failing output: its time on the failing pair of the largest size against the
+  // passing pair, run alternately, in plain mode and in explain mode, and its peak memory a value.
   const std::string judge = checker.substr(0, checker.rfind('/') + 1) + "checker-judge";
   if (!exists(judge)) return 0;
-  const std::size_t n = cases.back().n;
+  const std::size_t n = *std::max_element(sizes.begin(), sizes.end());
   const std::string passing = data + "/sorted_" + std::to_string(n);
   const std::string failing = data + "/failing_" + std::to_string(n);
   if (!exists(passing + ".in") || !exists(passing + ".out")) {
     run({generator, std::to_string(n), "sorted", "2026", passing + ".in", passing + ".out"});
   }
-  std::vector<double> passing_times, failing_times, ratios;
-  long passing_peak = 0, failing_peak = 0;
-  for (int i = 0; i < runs; ++i) {
-    const Run pass = run({judge, "plain", passing + ".in", passing + ".out"}, 0);
-    const Run fail = run({judge, "plain", failing + ".in", failing + ".out"}, 1);
-    passing_times.push_back(pass.seconds);
-    failing_times.push_back(fail.seconds);
-    ratios.push_back(fail.seconds / pass.seconds);
-    passing_peak = std::max(passing_peak, pass.peak_kib);
-    failing_peak = std::max(failing_peak, fail.peak_kib);
+  if (!exists(failing + ".in") || !exists(failing + ".out")) {
+    std::fprintf(stderr, "generating failing pair, n = %zu\n", n);
+    run({generator, std::to_string(n), "failing", "2026", failing + ".in", failing + ".out"});
   }
-  std::printf("\n| checker-judge plain | n | passing pair s | failing pair s | failing / passing | "
-              "passing peak MiB | failing peak MiB |\n");
+  const long judge_empty = run({judge, "plain", empty, empty}).peak_kib;
+  std::printf("\n| checker-judge | n | passing pair s | failing pair s | failing / passing | "
+              "passing B/value | failing B/value |\n");
   std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
-  std::printf("| | %zu | %.3f | %.3f | %.2fx | %.1f | %.1f |\n", n, median(passing_times),
-              median(failing_times), median(ratios), static_cast<double>(passing_peak) / 1024,
-              static_cast<double>(failing_peak) / 1024);
+  for (const char* mode : {"plain", "explain"}) {
+    std::vector<double> passing_times, failing_times, ratios;
+    long passing_peak = 0, failing_peak = 0;
+    for (int i = 0; i < runs; ++i) {
+      const Run pass = run({judge, mode, passing + ".in", passing + ".out"}, 0);
+      const Run fail = run({judge, mode, failing + ".in", failing + ".out"}, 1);
+      passing_times.push_back(pass.seconds);
+      failing_times.push_back(fail.seconds);
+      ratios.push_back(fail.seconds / pass.seconds);
+      passing_peak = std::max(passing_peak, pass.peak_kib);
+      failing_peak = std::max(failing_peak, fail.peak_kib);
+    }
+    const double values = static_cast<double>(n);
+    std::printf("| %s | %zu | %.3f | %.3f | %.2fx | %.2f | %.2f |\n", mode, n,
+                median(passing_times), median(failing_times), median(ratios),
+                static_cast<double>(passing_peak - judge_empty) * 1024 / values,
+                static_cast<double>(failing_peak - judge_empty) * 1024 / values);
+  }
   return 0;
 }

@@ -235,28 +235,11 @@ bool write_all(int fd, std::string_view bytes) {
 
 #else
 
-namespace {
-
-// The most stack a run uses, with room to spare: a chunk of values (64 KiB), the scanner's marks
-// (16 KiB), the sort's counts (40 KiB) and a judge's message buffer (64 KiB), in one call chain.
-constexpr std::size_t kStackInUse = 512 * 1024;
-
-// Grows the stack to what the run will use, now. Under an address-space limit (`ulimit -v`)
-// growing it later, once the values have taken the room, would end the process.
-[[gnu::noinline]] void grow_stack() {
-  volatile char room[kStackInUse];
-  for (std::size_t at = 0; at < sizeof room; at += 4096)
-    room[at] = 0;
-}
-
-}  // namespace
-
 void prepare_process() {
   // A reader of standard output that goes away must not end the run, nor a file that reaches a
   // size limit (`ulimit -f`, which judges set): their writes fail instead.
   ::signal(SIGPIPE, SIG_IGN);
   ::signal(SIGXFSZ, SIG_IGN);
-  grow_stack();
 }
 
 std::vector<std::string> command_line_arguments(int argc, char** argv) {

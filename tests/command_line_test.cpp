@@ -312,11 +312,14 @@ TEST(CommandLine, AddressSpaceLimits) {
   expect_run(run_checker(dir, pair, pair, tight), kPass);
 
   // 200 MB of values fit under 320 MiB, once; an endless input does not fit at all. The judge
-  // holds only the reference, so it judges a wrong output that the checker cannot hold.
+  // holds only the reference, so it judges a wrong output that the checker cannot hold, and says
+  // that its diagnosis, which would hold the output, was left out.
   std::string judged;
   for (int i = 0; i < 20; ++i)
     judged += "Error: Data index " + std::to_string(i) + " should be 1 but get 2 !\n";
-  judged += "In all, 50000000 of 50000000 positions differ.\n";
+  judged += "In all, 50000000 of 50000000 positions differ.\n"
+            "Diagnosis: left out, for want of memory.\n"
+            "Diagnosis: your output holds 50000000 values, as many as the input.\n";
   struct Row {
     const char* input_writer;
     const char* output_writer;  // none: a file of one value
@@ -455,6 +458,9 @@ TEST(CommandLine, EveryAddressSpaceLimitGetsAVerdictOrTheMemoryLine) {
     }
     return high;
   };
+  // Somewhere in the walk the judge holds the reference but not the output's values that a
+  // diagnosis reads: the verdict comes all the same, and the diagnosis says it was left out.
+  bool diagnosis_left_out = false;
   for (const Mode& mode : modes) {
     const rlim_t start = least_limit(mode.program);
     for (const bool piped : {false, true}) {
@@ -502,10 +508,13 @@ TEST(CommandLine, EveryAddressSpaceLimitGetsAVerdictOrTheMemoryLine) {
               << where << ": " << run.err;
         } else {
           EXPECT_EQ(run.err.find("terminate"), std::string::npos) << where << ": " << run.err;
+          diagnosis_left_out |=
+              run.out.find("Diagnosis: left out, for want of memory.\n") != std::string::npos;
         }
       }
     }
   }
+  EXPECT_TRUE(diagnosis_left_out);
 }
 
 // A file-size limit (`ulimit -f`) makes writes fail, and a failed write ends no run: the

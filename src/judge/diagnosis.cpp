@@ -1,6 +1,6 @@
 // The diagnosis: one pass over the output's order, then its values counted against the
 // reference's, and each fault named only where the facts leave no other reading.
-#include "judge/diagnosis.hpp"
+#include "diagnosis.hpp"
 
 #include <algorithm>
 #include <charconv>

@@ -7,7 +7,7 @@
 #include <cstdint>
 
 #include "function_ref.hpp"
-#include "judge/line_shapes.hpp"
+#include "line_shapes.hpp"
 #include "value_list.hpp"
 #include "verdict.hpp"
 

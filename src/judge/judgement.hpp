@@ -7,8 +7,8 @@
 #include <string_view>
 #include <vector>
 
-#include "judge/diagnosis.hpp"
-#include "judge/line_shapes.hpp"
+#include "diagnosis.hpp"
+#include "line_shapes.hpp"
 #include "messages.hpp"
 #include "value_reader.hpp"
 #include "verdict.hpp"
@@ -142,5 +142,5 @@ class MessageFile {
   int fd_ = -1;
   int errno_ = 0;
   std::size_t used_ = 0;
-  char buffer_[64 * 1024];
+  char buffer_[8 * 1024];  // little enough for the stack a run starts with
 };
