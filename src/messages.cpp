@@ -12,17 +12,6 @@
 
 namespace {
 
-// Seven lines of 38 characters, then the empty line that ends the banner: written as one piece.
-constexpr std::string_view kBanner =
-    "--------------------------------------\n"
-    "-                                    -\n"
-    "-             Algorithm              -\n"
-    "-            2019  Fall              -\n"
-    "-         QX4 Result Checker         -\n"
-    "-                                    -\n"
-    "--------------------------------------\n"
-    "\n";
-
 std::string_view name_of(FileRole file) {
   return file == FileRole::input ? "the input file" : "your output file";
 }
@@ -59,10 +48,6 @@ void ShortLine::add(std::string_view text) {
   const std::size_t size = std::min(text.size(), sizeof bytes_ - size_);
   std::memcpy(bytes_ + size_, text.data(), size);
   size_ += size;
-}
-
-void print_banner(Console& console) {
-  write_line(console, kBanner);
 }
 
 std::string usage_line(std::string_view program_name) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <string_view>
 
+#include "function_ref.hpp"
+
 // Where the run's lines go. Once a write fails (the reader of a pipe went away, say), later
 // lines are dropped rather than tried again.
 struct Console {
@@ -18,11 +20,22 @@ struct Console {
 // any line of ordinary length, so that each line leaves the process whole when it is written.
 void write_line(Console& console, std::string_view line);
 
+// Receives each line, its newline included, as one piece.
+using LineSink = FunctionRef<void(std::string_view line)>;
+
 // Which of the two files a message speaks of.
 enum class FileRole { input, output };
 
-// The seven-line banner and the empty line after it, in one write.
-void print_banner(Console& console);
+// The seven lines of 38 characters, then the empty line that ends the banner: one piece.
+inline constexpr std::string_view kBannerLines =
+    "--------------------------------------\n"
+    "-                                    -\n"
+    "-             Algorithm              -\n"
+    "-            2019  Fall              -\n"
+    "-         QX4 Result Checker         -\n"
+    "-                                    -\n"
+    "--------------------------------------\n"
+    "\n";
 
 // A line of bounded length, built on the stack: a failing output of millions of values writes
 // millions of position lines, and none of them needs the heap; nor does a line that says why a

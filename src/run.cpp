@@ -13,12 +13,12 @@ constexpr std::string_view kProgramName = "checker";
 
 }  // namespace
 
-int run_checker(int argc, const char* const* argv, Console& console) {
+int run_checker(int argc, const char* const* argv, const LineSink& out) {
   if (argc != 3) {
-    write_line(console, usage_line(argc > 0 ? argv[0] : kProgramName));
+    out(usage_line(argc > 0 ? argv[0] : kProgramName));
     return 0;
   }
-  print_banner(console);
+  out(kBannerLines);
   OutputValues output;
   const Check check =
       check_files(argv[1], argv[2], [&output](ValueReader& reader, const ValueList& reference) {
@@ -26,9 +26,9 @@ int run_checker(int argc, const char* const* argv, Console& console) {
         return !output.out_of_memory;
       });
   if (check.stopped) {
-    write_line(console, failure_line(check.failed_file, check.failure).text());
+    out(failure_line(check.failed_file, check.failure).text());
     return 0;
   }
-  report_verdict(check.reference, output, console);
+  report_verdict(check.reference, output, out);
   return 0;
 }

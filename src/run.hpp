@@ -3,7 +3,7 @@
 
 #include "messages.hpp"
 
-// Checks the output file named by argv[2] against the input file named by argv[1], writing the
-// banner and the verdict to `console`; any other argument count gets the usage line. Returns
-// the exit status, which is 0 on every path.
-int run_checker(int argc, const char* const* argv, Console& console);
+// Checks the output file named by argv[2] against the input file named by argv[1], handing the
+// banner and the verdict to `out` a line at a time; any other argument count gets the usage
+// line. Returns the exit status, which is 0 on every path.
+int run_checker(int argc, const char* const* argv, const LineSink& out);

@@ -126,19 +126,19 @@ OutputComparison compare_output(ValueReader& reader, const ValueList& reference,
   return comparison;
 }
 
-void report_verdict(const ValueList& reference, const OutputValues& output, Console& console) {
+void report_verdict(const ValueList& reference, const OutputValues& output, const LineSink& sink) {
   if (reference.size() != output.size) {
-    write_line(console, kSizeErrorLine);
+    sink(kSizeErrorLine);
     return;
   }
   bool differs = false;
   for (std::uint64_t position = output.first_difference; position < output.size; ++position) {
     const std::int32_t found = output.from_first_difference[position - output.first_difference];
     if (reference[position] == found) continue;
-    write_line(console, position_error_line(position, reference[position], found).text());
+    sink(position_error_line(position, reference[position], found).text());
     differs = true;
   }
-  if (!differs) write_line(console, kPassLine);
+  if (!differs) sink(kPassLine);
 }
 
 void report_comparison(std::uint64_t reference_size, const OutputComparison& comparison,

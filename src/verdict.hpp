@@ -55,12 +55,9 @@ struct OutputComparison {
 OutputComparison compare_output(ValueReader& reader, const ValueList& reference,
                                 std::uint64_t most_held, bool keep_values = false);
 
-// Receives each verdict line, its newline included.
-using LineSink = FunctionRef<void(std::string_view line)>;
-
-// Writes the whole verdict to `console`: the size error when the output's size differs from
-// the reference's, else a line for every position that differs, in order, else the pass line.
-void report_verdict(const ValueList& reference, const OutputValues& output, Console& console);
+// Hands the whole verdict to `sink`: the size error when the output's size differs from the
+// reference's, else a line for every position that differs, in order, else the pass line.
+void report_verdict(const ValueList& reference, const OutputValues& output, const LineSink& sink);
 
 // The same verdict from a comparison, with a line for each held difference only.
 void report_comparison(std::uint64_t reference_size, const OutputComparison& comparison,

@@ -317,9 +317,10 @@ TEST(CommandLine, AddressSpaceLimits) {
   std::string judged;
   for (int i = 0; i < 20; ++i)
     judged += "Error: Data index " + std::to_string(i) + " should be 1 but get 2 !\n";
-  judged += "In all, 50000000 of 50000000 positions differ.\n"
-            "Diagnosis: left out, for want of memory.\n"
-            "Diagnosis: your output holds 50000000 values, as many as the input.\n";
+  judged +=
+      "In all, 50000000 of 50000000 positions differ.\n"
+      "Diagnosis: left out, for want of memory.\n"
+      "Diagnosis: your output holds 50000000 values, as many as the input.\n";
   struct Row {
     const char* input_writer;
     const char* output_writer;  // none: a file of one value

@@ -25,7 +25,9 @@ namespace {
 
 std::string run(std::vector<const char*> arguments) {
   CapturedOutput out;
-  EXPECT_EQ(run_checker(static_cast<int>(arguments.size()), arguments.data(), out.console), 0);
+  EXPECT_EQ(run_checker(static_cast<int>(arguments.size()), arguments.data(),
+                        [&out](std::string_view line) { write_line(out.console, line); }),
+            0);
   return out.text();
 }
 
@@ -99,7 +101,9 @@ TEST(Run, LostStandardOutputStillEndsWithStatusZero) {
 #endif
   Console console{ends[1]};
   const char* arguments[] = {"checker", "/nonexistent/input", "/nonexistent/output"};
-  EXPECT_EQ(run_checker(3, arguments, console), 0);
+  EXPECT_EQ(
+      run_checker(3, arguments, [&console](std::string_view line) { write_line(console, line); }),
+      0);
   EXPECT_TRUE(console.lost);
   close_file(ends[1]);
 }

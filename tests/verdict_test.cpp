@@ -53,7 +53,8 @@ TEST(Verdict, WritesExactLines) {
   };
   for (const Row& row : rows) {
     CapturedOutput out;
-    report_verdict(row.reference, whole(row.output), out.console);
+    report_verdict(row.reference, whole(row.output),
+                   [&out](std::string_view line) { write_line(out.console, line); });
     EXPECT_EQ(out.text(), row.lines);
   }
 }
@@ -63,7 +64,8 @@ TEST(Verdict, WritesEveryDifferingPositionInOrder) {
   ValueList output = counting(1000);
   std::reverse(output.begin(), output.end());
   CapturedOutput out;
-  report_verdict(reference, whole(output), out.console);
+  report_verdict(reference, whole(output),
+                 [&out](std::string_view line) { write_line(out.console, line); });
   const std::string text = out.text();
   EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 1000);
   EXPECT_EQ(
