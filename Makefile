@@ -11,6 +11,7 @@ ARM64_BUILD ?= build-arm64
 WINDOWS_BUILD ?= build-windows
 S390X_BUILD ?= build-s390x
 STATIC_BUILD ?= build-static
+WEB_BUILD ?= build-web
 FUZZ_SECONDS ?= 300
 # Sizes of the passing pair; the failing pair has 10^6 values, or fewer if every N is smaller.
 N ?= 1000000 10000000 50000000
@@ -28,8 +29,8 @@ JOBS ?= $(shell nproc 2>/dev/null || echo 2)
 CONFIGURE = $(CMAKE) $(GENERATOR) -DCMAKE_CXX_COMPILER=$(COMPILER)
 PARALLEL = --parallel $(JOBS)
 
-.PHONY: all build demo test static sanitize test-libcxx test-arm64 test-s390x test-windows dist grading bench \
-  bench-lists bench-shapes bench-past-2-32 fuzz clean
+.PHONY: all build demo test static sanitize test-libcxx test-arm64 test-s390x test-windows web test-web dist \
+  grading bench bench-lists bench-shapes bench-past-2-32 bench-web fuzz clean
 
 all: build
 
@@ -104,6 +105,34 @@ test-windows:
 	$(CMAKE) --build $(WINDOWS_BUILD) $(PARALLEL)
 	ctest --test-dir $(WINDOWS_BUILD) --output-on-failure --timeout 600
 
+# The page: the checker built to WebAssembly with Debian's emscripten, whose optimizer finds
+# Debian's node-acorn on node's module path; $(WEB_BUILD)/web/checker.html, one file.
+EMCMAKE ?= emcmake
+WEB_ENV = NODE_PATH=$(if $(NODE_PATH),$(NODE_PATH):)/usr/share/nodejs
+web:
+	@command -v $(EMCMAKE) >/dev/null || { echo "emcmake was not found: install the Debian packages emscripten and node-acorn"; exit 1; }
+	$(WEB_ENV) $(EMCMAKE) $(CMAKE) -S . -B $(WEB_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DCHECKER_WERROR=ON
+	$(WEB_ENV) $(CMAKE) --build $(WEB_BUILD) $(PARALLEL)
+	@echo "the page: $(WEB_BUILD)/web/checker.html"
+
+# Every golden case with two file arguments under node, and the page in headless Chromium; the
+# page's screenshots are left in $(WEB_BUILD)/tests/web/page/out.
+test-web: web
+	ctest --test-dir $(WEB_BUILD) --output-on-failure --timeout 600
+
+# The page in Chromium against checker-judge plain on the failing pair of the largest N.
+bench-web: web
+	$(CONFIGURE) -S . -B $(BENCH_BUILD) -DCMAKE_BUILD_TYPE=Release -DCHECKER_BENCH=ON
+	$(CMAKE) --build $(BENCH_BUILD) $(PARALLEL)
+	n=$(lastword $(N)); pair=$(BENCH_BUILD)/data/failing_$$n; mkdir -p $(BENCH_BUILD)/data; \
+	  test -f $$pair.out || $(BENCH_BUILD)/bench/generate_pair $$n failing 2026 $$pair.in $$pair.out; \
+	  $(CMAKE) -DINSTALL_ONLY=ON -DNPM=npm -DSOURCE_DIR=$(CURDIR)/tests/web -DWORK_DIR=$(abspath $(WEB_BUILD))/tests/web/page \
+	    -P tests/web/page_test.cmake && \
+	  cp bench/page_bench.mjs $(WEB_BUILD)/tests/web/page/ && \
+	  node $(WEB_BUILD)/tests/web/page/page_bench.mjs $(WEB_BUILD)/web/checker.html \
+	    $$(command -v chromium || command -v chromium-browser || command -v google-chrome) $(BENCH_BUILD)/checker-judge \
+	    $$pair.in $$pair.out $(RUNS)
+
 # One download per platform into dist/, each then unpacked and run on every golden case.
 dist:
 	JOBS=$(JOBS) platforms/dist.sh
@@ -159,4 +188,4 @@ fuzz:
 
 clean:
 	rm -rf $(BUILD) $(TEST_BUILD) $(SANITIZE_BUILD) $(BENCH_BUILD) $(FUZZ_BUILD) $(LIBCXX_BUILD) \
-	  $(ARM64_BUILD) $(S390X_BUILD) $(WINDOWS_BUILD) $(STATIC_BUILD) build-dist dist
+	  $(ARM64_BUILD) $(S390X_BUILD) $(WINDOWS_BUILD) $(STATIC_BUILD) $(WEB_BUILD) build-dist dist

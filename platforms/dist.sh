@@ -3,7 +3,8 @@
 # checker-VERSION-linux-arm64.tar.gz and checker-VERSION-windows-x86_64.zip, each holding a
 # statically linked checker and checker-judge, a README for the person who downloads it, the
 # example files, the grading templates and the licence; on Linux also cms/checker and the man
-# pages. Also a .deb for x86-64, and SHA256SUMS of them all. Then unpacks each download, runs
+# pages. Also a .deb for x86-64, checker-VERSION-web.zip (the page, built with emscripten), and
+# SHA256SUMS of them all. Then unpacks each download, runs
 # its programs on every golden case (under qemu-user or wine where they are not native) and its
 # README's sample run, and fails if any of that fails or if a program needs more than the
 # system's own libraries.
@@ -32,6 +33,18 @@ package linux-arm64 --toolchain platforms/linux-arm64.cmake -DCHECKER_DOWNLOAD=l
 package windows-x86_64 --toolchain platforms/windows-x86_64.cmake -DCHECKER_DOWNLOAD=windows-x86_64
 package deb -DCMAKE_CXX_COMPILER="$compiler" "${native_strip[@]}"
 rm -rf dist/_CPack_Packages
+# The page: one HTML file and its README. Debian's emscripten finds its optimizer's parser, from
+# node-acorn, on node's module path.
+web=no
+if command -v emcmake >/dev/null; then
+  export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs
+  emcmake cmake -S . -B build-dist/web "${generator[@]}" -DCMAKE_BUILD_TYPE=Release
+  cmake --build build-dist/web --parallel "${JOBS:-$(nproc)}" --target web_zip
+  cp build-dist/web/web/checker-*-web.zip dist/
+  web=yes
+else
+  echo "emcmake was not found, so the web download is not built: install the Debian packages emscripten and node-acorn"
+fi
 (cd dist && sha256sum -- *.tar.gz *.zip *.deb >SHA256SUMS)
 
 failures=0
@@ -74,6 +87,19 @@ done
 platforms/check-download.sh "$linux_x86_64" || fail "golden cases of $linux_x86_64"
 platforms/check-download.sh "$linux_arm64" "$qemu" || fail "golden cases of $linux_arm64"
 platforms/check-download.sh "$windows" "${wine_run[@]}" || fail "golden cases of $windows"
+
+# The unpacked page in headless Chromium, shown the golden cases.
+if [ "$web" = yes ]; then
+  browser=$(command -v chromium || command -v chromium-browser || command -v google-chrome || true)
+  if [ -n "$browser" ] && command -v npm >/dev/null; then
+    cmake -DNODE="$(command -v node)" -DNPM="$(command -v npm)" -DCHROMIUM="$browser" \
+      -DSOURCE_DIR="$top/tests/web" -DWORK_DIR="$top/build-dist/page" \
+      -DPAGE="$(echo "$top/$unpacked"/*-web/checker.html)" -DCASES="$top/tests/cases" \
+      -P tests/web/page_test.cmake || fail "the page of the web download"
+  else
+    echo "chromium or npm was not found, so the web download's page is not tried: install the Debian packages chromium and npm"
+  fi
+fi
 
 # cms/checker as CMS calls its comparator: fixed names, in a folder of its own.
 for pair in "a 1 b 2|a 1 b 2|1.0" "a 1 b 2|a 2 b 1|0.0"; do

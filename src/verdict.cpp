@@ -109,8 +109,8 @@ OutputComparison compare_output(ValueReader& reader, const ValueList& reference,
           comparison.first_difference = position + first;
           kept_from = first;
           keeping =
-              comparison.from_first_difference.reserve(
-                  reference.size() + past - static_cast<std::size_t>(comparison.first_difference))
+              comparison.from_first_difference.reserve(static_cast<std::size_t>(
+                  reference.size() + past - comparison.first_difference))
                   ? Keeping::under_way
                   : Keeping::given_up;
         }
@@ -132,10 +132,13 @@ void report_verdict(const ValueList& reference, const OutputValues& output, cons
     return;
   }
   bool differs = false;
+  // Sizes agree, so every position indexes the reference, which is held in memory.
   for (std::uint64_t position = output.first_difference; position < output.size; ++position) {
-    const std::int32_t found = output.from_first_difference[position - output.first_difference];
-    if (reference[position] == found) continue;
-    sink(position_error_line(position, reference[position], found).text());
+    const auto at = static_cast<std::size_t>(position);
+    const std::int32_t found =
+        output.from_first_difference[static_cast<std::size_t>(position - output.first_difference)];
+    if (reference[at] == found) continue;
+    sink(position_error_line(position, reference[at], found).text());
     differs = true;
   }
   if (!differs) sink(kPassLine);

@@ -95,6 +95,13 @@ bool look_at_lines(const char* output_path, std::uint64_t reference_size, Judgem
 
 Judgement judge_files(const char* input_path, const char* output_path,
                       std::uint64_t most_position_lines, Diagnose diagnose) {
+  return judge_files(input_path, output_path, most_position_lines, diagnose,
+                     [](const ValueList&, const OutputComparison&) {});
+}
+
+Judgement judge_files(const char* input_path, const char* output_path,
+                      std::uint64_t most_position_lines, Diagnose diagnose,
+                      const ComparisonLook& look) {
   Judgement judgement;
   const bool diagnosing = diagnose == Diagnose::yes;
   bool output_complete = false;
@@ -124,6 +131,7 @@ Judgement judge_files(const char* input_path, const char* output_path,
   }
   const bool passes = sizes_agree(judgement) && judgement.comparison.differing == 0;
   judgement.outcome = passes ? Outcome::pass : Outcome::wrong;
+  look(check.reference, judgement.comparison);
   if (passes || !diagnosing) return judgement;
   judgement.diagnosed = true;
   if (check.output_open_errno != 0) {

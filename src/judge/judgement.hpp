@@ -56,6 +56,14 @@ enum class Diagnose { no, yes };
 Judgement judge_files(const char* input_path, const char* output_path,
                       std::uint64_t most_position_lines, Diagnose diagnose = Diagnose::no);
 
+// The same, and `look` is shown the reference and the comparison once the output is read, before
+// the diagnosis puts the values it kept into another order.
+using ComparisonLook =
+    FunctionRef<void(const ValueList& reference, const OutputComparison& comparison)>;
+Judgement judge_files(const char* input_path, const char* output_path,
+                      std::uint64_t most_position_lines, Diagnose diagnose,
+                      const ComparisonLook& look);
+
 // The judge's message, a line at a time, each with its newline: the checker's own lines without
 // the banner, that is the verdict with a line for each held difference and then a line that
 // counts them all; or the line that says why reading stopped. Then the diagnosis, if any.

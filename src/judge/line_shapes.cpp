@@ -123,7 +123,7 @@ LineShapes shapes_of(const ByteSource& source, ReadBlock& block, std::uint64_t m
       }
       if (line.start_size <= kShownTextBytes) line.start[line.start_size++] = c;
       if (line.words <= 2) {
-        const std::size_t w = line.words - 1;
+        const auto w = static_cast<std::size_t>(line.words - 1);
         if (line.word_size[w] < sizeof line.word[w]) {
           line.word[w][line.word_size[w]++] = c;
         } else {
