@@ -188,6 +188,31 @@ TEST(Diagnosis, NamesTheFaultThatExplainsTheWholeDifference) {
   }
 }
 
+// What a look at the comparison is shown (the page draws from it): the sorted reference and the
+// output's values as the file holds them, even where the diagnosis then reorders those it kept.
+TEST(Judgement, LookSeesTheSortedReferenceAndTheOutputAsWritten) {
+  const TempDir dir;
+  const std::string input = dir.file("in", records({16, 4, 10, -3, 10}));
+  const std::vector<std::vector<std::int32_t>> outputs = {
+      {16, 10, 10, 4, -3}, {-3, 4, 10, 10, 16}, {-3, 4, 10, 10}, {-3, 4, 10, 10, 16, 16}};
+  for (const auto& output : outputs) {
+    std::vector<std::int32_t> reference, seen;
+    std::uint64_t looks = 0;
+    const Judgement judgement = judge_files(
+        input.c_str(), dir.file("out", records(output)).c_str(), 20, Diagnose::yes,
+        [&](const ValueList& sorted, const OutputComparison& comparison) {
+          ++looks;
+          for (std::size_t i = 0; i < sorted.size(); ++i) reference.push_back(sorted[i]);
+          for (std::uint64_t i = 0; i < comparison.size; ++i)
+            seen.push_back(output_value(sorted, comparison, i));
+        });
+    EXPECT_EQ(looks, 1u);
+    EXPECT_EQ(reference, (std::vector<std::int32_t>{-3, 4, 10, 10, 16}));
+    EXPECT_EQ(seen, output);
+    EXPECT_EQ(judgement.outcome, output == reference ? Outcome::pass : Outcome::wrong);
+  }
+}
+
 // Every line of a diagnosis fits the feedback's caps: at most 8 lines of at most 160 bytes of
 // printable ASCII, whatever the output holds.
 TEST(Diagnosis, StaysWithinItsCaps) {

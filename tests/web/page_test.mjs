@@ -95,6 +95,9 @@ const examples = join(casesDir, "..", "..", "examples");
   const shown = await check(page, join(examples, "input.txt"), join(examples, "failing_output.txt"));
   expect("the failing example's heading", shown.heading, "Your output is not right.");
   expect("the failing example draws its picture", shown.picture, true);
+  const readme = readFileSync(join(casesDir, "..", "..", "README.md"), "utf8");
+  expect("the failing example shows the README's sample run",
+         readme.includes("examples/failing_output.txt\n" + shown.verdict), true);
   await page.screenshot({ path: join(out, "failing.png"), fullPage: true });
   await page.close();
 }
