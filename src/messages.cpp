@@ -50,8 +50,17 @@ void ShortLine::add(std::string_view text) {
   size_ += size;
 }
 
-std::string usage_line(std::string_view program_name) {
-  return join({"Usage: ", program_name, " <input_file> <your_output_file>\n"});
+void write_usage_line(std::string_view program_name, const LineSink& sink) {
+  constexpr std::string_view kBefore = "Usage: ", kAfter = " <input_file> <your_output_file>\n";
+  char bytes[1024];
+  if (kBefore.size() + program_name.size() + kAfter.size() > sizeof bytes) {
+    sink(join({kBefore, program_name, kAfter}));
+    return;
+  }
+  char* end = std::copy(kBefore.begin(), kBefore.end(), bytes);
+  end = std::copy(program_name.begin(), program_name.end(), end);
+  end = std::copy(kAfter.begin(), kAfter.end(), end);
+  sink({bytes, static_cast<std::size_t>(end - bytes)});
 }
 
 ShortLine reason_text(int saved_errno) {

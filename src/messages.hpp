@@ -58,8 +58,10 @@ class ShortLine {
 
 // Each function below gives one whole line, its newline included.
 
-// "Usage: NAME <input_file> <your_output_file>", with the program name as it was given.
-std::string usage_line(std::string_view program_name);
+// Hands `sink` "Usage: NAME <input_file> <your_output_file>", with the program name as it was
+// given. A name of a usual length is set out on the stack, so that the line needs no memory even
+// when a judge's limit leaves none; only a name too long for that asks for it.
+void write_usage_line(std::string_view program_name, const LineSink& sink);
 
 // The reason for a failed call in the same words on every system: the texts of the errors a
 // file can meet, as Linux words them (the Windows C runtime says "Filename too long" where Linux

@@ -3,9 +3,9 @@
 
 #include <algorithm>
 #include <cstring>
-#include <memory>
-#include <new>
 #include <utility>
+
+#include "malloc_array.hpp"
 
 namespace {
 
@@ -134,8 +134,8 @@ void sort_from_digit(std::int32_t* values, std::size_t size, unsigned shift,
 }  // namespace
 
 void sort_values(std::int32_t* values, std::size_t size) {
-  std::unique_ptr<std::int32_t[]> scratch(new (std::nothrow)
-                                              std::int32_t[std::min(size, kMostWithScratch)]);
+  const MallocArray<std::int32_t> scratch =
+      malloc_array<std::int32_t>(std::min(size, kMostWithScratch));
   if (scratch == nullptr) {
     // Not even the scratch fits beside the values: a sort that needs none, slower but sure.
     std::sort(values, values + size);

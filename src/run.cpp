@@ -15,7 +15,7 @@ constexpr std::string_view kProgramName = "checker";
 
 int run_checker(int argc, const char* const* argv, const LineSink& out) {
   if (argc != 3) {
-    out(usage_line(argc > 0 ? argv[0] : kProgramName));
+    write_usage_line(argc > 0 ? argv[0] : kProgramName, out);
     return 0;
   }
   out(kBannerLines);

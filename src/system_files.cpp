@@ -31,13 +31,6 @@ std::wstring extended_length_path(std::wstring_view full_path) {
   return L"\\\\?\\" + std::wstring(full_path);
 }
 
-std::vector<const char*> c_strings(const std::vector<std::string>& arguments) {
-  std::vector<const char*> texts;
-  for (const std::string& argument : arguments)
-    texts.push_back(argument.c_str());
-  return texts;
-}
-
 #if defined(_WIN32)
 
 namespace {
@@ -127,15 +120,27 @@ void prepare_process() {
   _setmode(2, _O_BINARY);
 }
 
-std::vector<std::string> command_line_arguments(int argc, char** argv) {
+CommandLine command_line(int argc, char** argv) {
+  CommandLine line;
   int count = 0;
   LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-  if (wide == nullptr) return std::vector<std::string>(argv, argv + argc);
-  std::vector<std::string> arguments;
-  for (int i = 0; i < count; ++i)
-    arguments.push_back(utf8_of(wide[i]));
-  LocalFree(wide);
-  return arguments;
+  if (wide == nullptr) {
+    line.converted.assign(argv, argv + argc);
+  } else {
+    try {
+      for (int i = 0; i < count; ++i)
+        line.converted.push_back(utf8_of(wide[i]));
+    } catch (...) {
+      LocalFree(wide);
+      throw;
+    }
+    LocalFree(wide);
+  }
+  for (const std::string& argument : line.converted)
+    line.converted_texts.push_back(argument.c_str());
+  line.count = static_cast<int>(line.converted_texts.size());
+  line.texts = line.converted_texts.data();
+  return line;
 }
 
 OpenedFile open_for_reading(const char* path) {
@@ -242,8 +247,11 @@ void prepare_process() {
   ::signal(SIGXFSZ, SIG_IGN);
 }
 
-std::vector<std::string> command_line_arguments(int argc, char** argv) {
-  return std::vector<std::string>(argv, argv + argc);
+CommandLine command_line(int argc, char** argv) {
+  CommandLine line;
+  line.count = argc;
+  line.texts = argv;
+  return line;
 }
 
 OpenedFile open_for_reading(const char* path) {

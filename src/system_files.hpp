@@ -15,13 +15,19 @@
 // should.
 void prepare_process();
 
-// The command line as UTF-8, the program name first. On Windows it is taken again from the
-// wide-character command line, since `argv` there is in the ANSI code page, which cannot name
-// every file; elsewhere it is `argv` as given.
-std::vector<std::string> command_line_arguments(int argc, char** argv);
+// The command line as UTF-8 C strings, the program name first, for an argv-style call.
+struct CommandLine {
+  int count = 0;
+  const char* const* texts = nullptr;
+  std::vector<std::string> converted;  // what `texts` points into, where it is not `argv`
+  std::vector<const char*> converted_texts;
+};
 
-// The C strings of `arguments`, for an argv-style call; they live as long as `arguments`.
-std::vector<const char*> c_strings(const std::vector<std::string>& arguments);
+// On Windows the command line is taken again from the wide-character one, since `argv` there is
+// in the ANSI code page, which cannot name every file; that copy may throw std::bad_alloc.
+// Elsewhere it is `argv` as given, which needs no memory, so a run whose limit leaves none still
+// reads its arguments.
+CommandLine command_line(int argc, char** argv);
 
 // A full Windows path as Windows opens it whatever its length: one of 260 characters or more
 // takes the "\\?\" prefix ("\\?\UNC\" for a network share), without which Windows refuses it

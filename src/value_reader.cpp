@@ -27,7 +27,7 @@ bool is_digit(unsigned char c) {
 }  // namespace
 
 ReadBlock::ReadBlock(std::size_t size)
-    : bytes_(new (std::nothrow) char[size + kScanOverread]), size_(size) {}
+    : bytes_(malloc_array<char>(size + kScanOverread)), size_(size) {}
 
 ValueReader::ValueReader(ByteSource source, ReadBlock& block, ScanPath path)
     : source_(std::move(source)),

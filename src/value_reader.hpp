@@ -8,6 +8,7 @@
 #include <string_view>
 
 #include "line_scanner.hpp"
+#include "malloc_array.hpp"
 #include "value_list.hpp"
 
 // How a read of a value file ended.
@@ -51,7 +52,7 @@ class ReadBlock {
   std::size_t size() const { return size_; }
 
  private:
-  std::unique_ptr<char[]> bytes_;
+  MallocArray<char> bytes_;
   std::size_t size_;
 };
 

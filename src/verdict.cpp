@@ -44,10 +44,9 @@ std::uint64_t read_chunks(ValueReader& reader, const ValueList& reference, std::
 }
 
 // Room for `wanted` differences, or for as many as memory grants.
-std::unique_ptr<Difference[]> room_for_differences(std::size_t& wanted) {
+MallocArray<Difference> room_for_differences(std::size_t& wanted) {
   for (; wanted > 0; wanted /= 2) {
-    if (Difference* room = new (std::nothrow) Difference[wanted])
-      return std::unique_ptr<Difference[]>(room);
+    if (MallocArray<Difference> room = malloc_array<Difference>(wanted)) return room;
   }
   return nullptr;
 }

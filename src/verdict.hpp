@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "function_ref.hpp"
+#include "malloc_array.hpp"
 #include "messages.hpp"
 #include "value_list.hpp"
 #include "value_reader.hpp"
@@ -38,7 +39,7 @@ struct Difference {
 struct OutputComparison {
   std::uint64_t size = 0;              // values read: at most one past the reference's size
   std::uint64_t differing = 0;         // positions within both lists whose values differ
-  std::unique_ptr<Difference[]> held;  // the first of those, in order of position
+  MallocArray<Difference> held;  // the first of those, in order of position
   std::size_t held_count = 0;
   // With `keep_values`: the output's values from the first that is not the reference's on (those
   // before it equal the reference's), while memory grants them; `values_kept` says they all were.

@@ -409,6 +409,20 @@ bool skips_limits() {
 #endif
 }
 
+// The least address-space limit at which `program` runs at all: it must start, wherever it is
+// loaded.
+rlim_t least_limit(const TempDir& dir, Program program) {
+  rlim_t low = 1 << 20, high = rlim_t{1} << 32;
+  while (high - low > (64 << 10)) {
+    const rlim_t middle = (low + high) / 2;
+    const Finished run =
+        run_program(dir, {program, {"--version"}, "", middle});  // any call that starts and ends
+    // 127: the loader could not map the program's libraries.
+    (WIFEXITED(run.status) && WEXITSTATUS(run.status) != 127 ? high : low) = middle;
+  }
+  return high;
+}
+
 // Every limit on memory a judge may set, from one too small to hold the input's values to one
 // that holds both files', in steps smaller than anything the run asks for at once: at each, for
 // files and for pipes, every program and mode ends as it says, with a verdict or the line that
@@ -447,23 +461,11 @@ TEST(CommandLine, EveryAddressSpaceLimitGetsAVerdictOrTheMemoryLine) {
       {Program::judge, {"ejudge", "IN", "OUT", "IN"}, false, {5, 6}, false},
       {Program::cms, {"IN", "IN", "OUT"}, false, {0, 1}, false},
   };
-  // The least limit at which the program runs at all: it must start, wherever it is loaded.
-  const auto least_limit = [&](Program program) {
-    rlim_t low = 1 << 20, high = rlim_t{1} << 32;
-    while (high - low > (64 << 10)) {
-      const rlim_t middle = (low + high) / 2;
-      const Finished run =
-          run_program(dir, {program, {"--version"}, "", middle});  // any call that starts and ends
-      // 127: the loader could not map the program's libraries.
-      (WIFEXITED(run.status) && WEXITSTATUS(run.status) != 127 ? high : low) = middle;
-    }
-    return high;
-  };
   // Somewhere in the walk the judge holds the reference but not the output's values that a
   // diagnosis reads: the verdict comes all the same, and the diagnosis says it was left out.
   bool diagnosis_left_out = false;
   for (const Mode& mode : modes) {
-    const rlim_t start = least_limit(mode.program);
+    const rlim_t start = least_limit(dir, mode.program);
     for (const bool piped : {false, true}) {
       if (piped && !mode.piped_too) continue;
       for (rlim_t limit = start; limit < start + (rlim_t{3} << 19); limit += 16 << 10) {
@@ -516,6 +518,32 @@ TEST(CommandLine, EveryAddressSpaceLimitGetsAVerdictOrTheMemoryLine) {
     }
   }
   EXPECT_TRUE(diagnosis_left_out);
+}
+
+// A command line of 1.5 MB under every limit from the least at which the program is loaded at
+// all: the checker reads its arguments where the system left them and sets its usage line out on
+// the stack, so it needs no memory it might not get, and any throw where there is none would end
+// the process (the C++ runtime cannot even set aside room for the exception).
+TEST(CommandLine, ALongCommandLineNeedsNoMemory) {
+  if (skips_limits()) GTEST_SKIP() << "no address-space limit to walk here";
+  const TempDir dir;
+  Launch launch;
+  launch.arguments.assign(1500, std::string(1000, 'a'));
+  const std::string usage = "Usage: " + std::string(std::vector<const char*>{CHECKER_COMMAND}[0]) +
+                            " <input_file> <your_output_file>\n";
+  int runs = 0;
+  for (rlim_t limit = 4 << 20; limit < (rlim_t{64} << 20) && runs < 16; limit += 16 << 10) {
+    launch.address_space = limit;
+    const Finished run = run_program(dir, launch);
+    const std::string where = "limit " + std::to_string(limit >> 10) + " KiB";
+    ASSERT_TRUE(WIFEXITED(run.status)) << where << ": status " << run.status << ", " << run.err;
+    if (WEXITSTATUS(run.status) == 127) continue;  // not loaded beside its arguments
+    ++runs;
+    EXPECT_EQ(WEXITSTATUS(run.status), 0) << where;
+    EXPECT_EQ(run.err, "") << where;
+    EXPECT_EQ(run.out, usage) << where;
+  }
+  EXPECT_EQ(runs, 16);
 }
 
 // A file-size limit (`ulimit -f`) makes writes fail, and a failed write ends no run: the

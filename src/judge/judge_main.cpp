@@ -14,16 +14,15 @@ int main(int argc, char** argv) {
   const Protocol& protocol = kCmsProtocol;
 #endif
   try {
-    const std::vector<std::string> arguments = command_line_arguments(argc, argv);
-    const std::vector<const char*> texts = c_strings(arguments);
-    const int count = static_cast<int>(texts.size());
+    const CommandLine line = command_line(argc, argv);
 #if defined(CHECKER_JUDGE_CMS)
-    return run_protocol(protocol, count, texts.data(), streams);
+    return run_protocol(protocol, line.count, line.texts, streams);
 #else
-    return run_judge(count, texts.data(), streams);
+    return run_judge(line.count, line.texts, streams);
 #endif
   } catch (const std::bad_alloc&) {
-    // Not even the command line could be copied: the judge fails, as every protocol reads it.
+    // Memory ran out before a judgement could begin (Windows copies the command line; a
+    // protocol builds its usage texts): the judge fails, as it does for want of memory.
     write_line(streams.err, out_of_memory_line(FileRole::input).text());
 #if defined(CHECKER_JUDGE_CMS)
     return protocol.judge_error_status;

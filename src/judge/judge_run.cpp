@@ -1,4 +1,5 @@
 // The command line of checker-judge: the mode picks the protocol, which takes the rest.
+#include <cstdlib>
 #include <initializer_list>
 #include <string>
 
@@ -34,6 +35,24 @@ std::string version_line() {
   return line + "\n";
 }
 
+// Whether there is memory for the judge's own texts (its command, arguments and usage lines),
+// asked for before any of them. Under a limit that leaves the process none at all, the C++
+// runtime has no room even for an exception to say so, and a throw would end the process; more
+// than that room (about 70 KiB) is asked for here, and given back.
+bool memory_for_texts() {
+  // Volatile, or the compiler may take the unused allocation away and call it a success.
+  void* volatile probe = std::malloc(std::size_t{256} << 10);
+  std::free(probe);
+  return probe != nullptr;
+}
+
+// The judge fails for want of memory, as every protocol's judge error does, without asking for
+// any.
+int fails_without_memory(int judge_error_status, JudgeStreams& streams) {
+  write_line(streams.err, out_of_memory_line(FileRole::input).text());
+  return judge_error_status;
+}
+
 }  // namespace
 
 int run_judge(int argc, const char* const* argv, JudgeStreams& streams) {
@@ -42,6 +61,12 @@ int run_judge(int argc, const char* const* argv, JudgeStreams& streams) {
                                                             &kTestlibProtocol, &kEjudgeProtocol,
                                                             &kPlainProtocol,   &kExplainProtocol};
   const std::string_view mode = argc > 1 ? argv[1] : "";
+  if (!memory_for_texts()) {
+    for (const Protocol* protocol : protocols) {
+      if (mode == protocol->mode) return fails_without_memory(protocol->judge_error_status, streams);
+    }
+    return fails_without_memory(kNoModeStatus, streams);
+  }
   for (const Protocol* protocol : protocols) {
     if (argc > 1 && mode == protocol->mode) {
       JudgeCall call =
@@ -66,6 +91,7 @@ int run_judge(int argc, const char* const* argv, JudgeStreams& streams) {
 
 int run_protocol(const Protocol& protocol, int argc, const char* const* argv,
                  JudgeStreams& streams) {
+  if (!memory_for_texts()) return fails_without_memory(protocol.judge_error_status, streams);
   JudgeCall call = call_of(std::string(argc > 0 ? argv[0] : protocol.mode), argc, argv, 1, streams);
   return judge_call(protocol, call);
 }
