@@ -213,6 +213,25 @@ TEST(Judgement, LookSeesTheSortedReferenceAndTheOutputAsWritten) {
   }
 }
 
+// The input's order is told from a reread of the input in chunks: across many of them, an
+// output in the input's order is named so, and one that leaves it only near its end is not.
+TEST(Diagnosis, InputOrderHoldsAcrossTheWholeInput) {
+  const TempDir dir;
+  std::vector<std::int32_t> values;
+  for (std::int32_t i = 0; i < 20000; ++i) values.push_back(i * 7919 % 20000);
+  const std::string input = dir.file("in", records(values));
+  const std::string kept = "your output keeps the input's own order: the values were not sorted.\n";
+  for (const bool swapped : {false, true}) {
+    std::vector<std::int32_t> output = values;
+    if (swapped) std::swap(output[19000], output[19001]);
+    const Judgement judgement =
+        judge_files(input.c_str(), dir.file("out", records(output)).c_str(), 20, Diagnose::yes);
+    std::string full;
+    write_message(judgement, [&full](std::string_view line) { full.append(line); });
+    EXPECT_EQ(diagnosis_of(full).find(kept) != std::string::npos, !swapped) << full;
+  }
+}
+
 // Every line of a diagnosis fits the feedback's caps: at most 8 lines of at most 160 bytes of
 // printable ASCII, whatever the output holds.
 TEST(Diagnosis, StaysWithinItsCaps) {
