@@ -4,6 +4,7 @@
 // passing and a failing pair are left in OUT for people to look at.
 //   node page_test.mjs PAGE CASES_DIR OUT CHROMIUM
 import { existsSync, mkdirSync, readdirSync, readFileSync, rmSync, statSync, writeFileSync } from "node:fs";
+import { createServer } from "node:http";
 import { join, resolve } from "node:path";
 import { pathToFileURL } from "node:url";
 import puppeteer from "puppeteer-core";
@@ -140,6 +141,36 @@ const examples = join(casesDir, "..", "..", "examples");
   expect("the downloaded whole output", existsSync(saved) ? readFileSync(saved, "utf8") : "(nothing saved)",
          banner + errors.join(""));
   await page.close();
+}
+
+// From a static host rather than from disk, with the files dropped on the page rather than
+// chosen: the same text.
+{
+  const server = createServer((request, response) => {
+    response.writeHead(200, { "Content-Type": "text/html; charset=utf-8" });
+    response.end(readFileSync(pagePath));
+  });
+  await new Promise((listening) => server.listen(0, "127.0.0.1", listening));
+  const page = await browser.newPage();
+  page.on("pageerror", (error) => failures.push(`page error: ${error.message}`));
+  await page.goto(`http://127.0.0.1:${server.address().port}/checker.html`);
+  const drop = (target, name, text) => page.evaluate((target, name, text) => {
+    const data = new DataTransfer();
+    data.items.add(new File([text], name));
+    document.getElementById(target).dispatchEvent(new DragEvent("drop", { dataTransfer: data }));
+  }, target, name, text);
+  await drop("input-drop", "input.txt", readFileSync(join(examples, "input.txt"), "utf8"));
+  await drop("output-drop", "failing_output.txt", readFileSync(join(examples, "failing_output.txt"), "utf8"));
+  await page.waitForFunction(() => document.getElementById("progress-text").textContent
+                                      .startsWith("Checked in"), { timeout: 60000 });
+  const verdict = await page.evaluate(() => document.getElementById("verdict").textContent);
+  const native = readFileSync(join(casesDir, "verdict_worked_example", "expected.txt"), "utf8");
+  expect("the dropped example, from a static host", verdict.slice(verdict.indexOf("Error")),
+         "Error: Data index 2 should be 10 but get 16 !\nError: Data index 4 should be 16 but get 10 !\n");
+  expect("the banner, from a static host", verdict.slice(0, verdict.indexOf("Error")),
+         native.slice(0, native.indexOf("Error")));
+  await page.close();
+  server.close();
 }
 
 // A file that changed after it was chosen, which the browser no longer reads: the checker's line
