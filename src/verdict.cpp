@@ -107,11 +107,10 @@ OutputComparison compare_output(ValueReader& reader, const ValueList& reference,
           // At most the rest of the reference and `past` more values follow: room for exactly that.
           comparison.first_difference = position + first;
           kept_from = first;
-          keeping =
-              comparison.from_first_difference.reserve(static_cast<std::size_t>(
-                  reference.size() + past - comparison.first_difference))
-                  ? Keeping::under_way
-                  : Keeping::given_up;
+          keeping = comparison.from_first_difference.reserve(static_cast<std::size_t>(
+                        reference.size() + past - comparison.first_difference))
+                        ? Keeping::under_way
+                        : Keeping::given_up;
         }
         if (keeping == Keeping::under_way &&
             !comparison.from_first_difference.append(chunk + kept_from, chunk + read)) {

@@ -37,8 +37,8 @@ struct Difference {
 // few differences: nothing else of the output need be kept, so a wrong output needs no more
 // memory than a right one.
 struct OutputComparison {
-  std::uint64_t size = 0;              // values read: at most one past the reference's size
-  std::uint64_t differing = 0;         // positions within both lists whose values differ
+  std::uint64_t size = 0;        // values read: at most one past the reference's size
+  std::uint64_t differing = 0;   // positions within both lists whose values differ
   MallocArray<Difference> held;  // the first of those, in order of position
   std::size_t held_count = 0;
   // With `keep_values`: the output's values from the first that is not the reference's on (those

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "captured_output.hpp"
+#include "check.hpp"
 #include "system_files.hpp"
 #include "test_files.hpp"
 
@@ -40,6 +41,25 @@ TEST(Run, WrongArgumentCountWritesOnlyTheUsageLine) {
   EXPECT_EQ(run({"/opt/grading/checker"}),
             "Usage: /opt/grading/checker <input_file> <your_output_file>\n");
   EXPECT_EQ(run({"./x", "a", "b", "c"}), "Usage: ./x <input_file> <your_output_file>\n");
+  // Names about as long as the stack's line holds, and longer, which take memory instead.
+  for (const std::size_t size : {983u, 984u, 985u, 5000u}) {
+    const std::string name(size, 'n');
+    EXPECT_EQ(run({name.c_str()}), "Usage: " + name + " <input_file> <your_output_file>\n");
+  }
+}
+
+// The reference's room from the file's size is given back once its values are in: the run holds
+// 4 bytes a value, whatever the lines' length.
+TEST(Run, TheReferenceHoldsNoRoomBeyondItsValues) {
+  const TempDir dir;
+  std::string input;
+  for (int i = 0; i < 5000; ++i)
+    input += "a_long_label_" + std::to_string(i) + " " + std::to_string(i) + "\n";
+  const std::string path = dir.file("input", input);
+  const Check check =
+      check_files(path.c_str(), path.c_str(), [](ValueReader&, const ValueList&) { return true; });
+  EXPECT_EQ(check.reference.size(), 5000u);
+  EXPECT_EQ(check.reference.capacity(), check.reference.size());
 }
 
 TEST(Run, ReadFailuresNameTheFileAndTheSystemsReason) {

@@ -31,13 +31,13 @@ struct Column {
 
 // What the page shows of the last pair judged.
 struct Shown {
-  std::string text;         // the checker's output, its verdict lines capped
-  std::string diagnosis;    // the lines of the diagnosis, if any
+  std::string text;          // the checker's output, its verdict lines capped
+  std::string diagnosis;     // the lines of the diagnosis, if any
   double shown_lines = 0;    // how many verdict lines the text holds
   double verdict_lines = 0;  // how many the checker writes in all
   double reference_size = 0, output_size = 0;
-  int outcome = 0;            // 0 the output passes, 1 it does not, 2 the pair cannot be judged
-  bool output_known = false;  // the picture holds the output's values
+  int outcome = 0;              // 0 the output passes, 1 it does not, 2 the pair cannot be judged
+  bool output_known = false;    // the picture holds the output's values
   double first_differing = -1;  // the first position the picture marks, if any
   std::vector<Column> columns;
 };
@@ -51,8 +51,7 @@ void summarise(const ValueList& reference, const OutputComparison& comparison,
   const std::uint64_t reference_size = reference.size();
   const std::uint64_t positions = std::max(reference_size, comparison.size);
   shown.output_known = comparison.values_kept;
-  const auto count =
-      static_cast<std::size_t>(std::min<std::uint64_t>(positions, most_columns));
+  const auto count = static_cast<std::size_t>(std::min<std::uint64_t>(positions, most_columns));
   shown.columns.assign(count, Column{std::numeric_limits<std::int32_t>::max(),
                                      std::numeric_limits<std::int32_t>::min(),
                                      std::numeric_limits<std::int32_t>::max(),
@@ -81,9 +80,8 @@ void summarise(const ValueList& reference, const OutputComparison& comparison,
 }  // namespace
 
 // The output's pieces go to the page as they are made: a function of the page's own.
-EM_JS(void, hand_out_piece, (const char* bytes, std::size_t size), {
-  Module.onOutputPiece(HEAPU8.subarray(bytes, bytes + size));
-});
+EM_JS(void, hand_out_piece, (const char* bytes, std::size_t size),
+      { Module.onOutputPiece(HEAPU8.subarray(bytes, bytes + size)); });
 
 extern "C" {
 
@@ -118,7 +116,7 @@ EMSCRIPTEN_KEEPALIVE void web_judge(const char* input_path, const char* output_p
   write_message(judgement, [](std::string_view line) {
     if (line.starts_with("Diagnosis: ")) shown.diagnosis.append(line);
   });
-  shown.outcome = judgement.outcome == Outcome::pass         ? 0
+  shown.outcome = judgement.outcome == Outcome::pass          ? 0
                   : judgement.outcome == Outcome::judge_error ? 2
                                                               : 1;
   shown.reference_size = static_cast<double>(judgement.reference_size);

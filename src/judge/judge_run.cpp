@@ -63,7 +63,8 @@ int run_judge(int argc, const char* const* argv, JudgeStreams& streams) {
   const std::string_view mode = argc > 1 ? argv[1] : "";
   if (!memory_for_texts()) {
     for (const Protocol* protocol : protocols) {
-      if (mode == protocol->mode) return fails_without_memory(protocol->judge_error_status, streams);
+      if (mode == protocol->mode)
+        return fails_without_memory(protocol->judge_error_status, streams);
     }
     return fails_without_memory(kNoModeStatus, streams);
   }

@@ -198,14 +198,15 @@ TEST(Judgement, LookSeesTheSortedReferenceAndTheOutputAsWritten) {
   for (const auto& output : outputs) {
     std::vector<std::int32_t> reference, seen;
     std::uint64_t looks = 0;
-    const Judgement judgement = judge_files(
-        input.c_str(), dir.file("out", records(output)).c_str(), 20, Diagnose::yes,
-        [&](const ValueList& sorted, const OutputComparison& comparison) {
-          ++looks;
-          for (std::size_t i = 0; i < sorted.size(); ++i) reference.push_back(sorted[i]);
-          for (std::uint64_t i = 0; i < comparison.size; ++i)
-            seen.push_back(output_value(sorted, comparison, i));
-        });
+    const Judgement judgement =
+        judge_files(input.c_str(), dir.file("out", records(output)).c_str(), 20, Diagnose::yes,
+                    [&](const ValueList& sorted, const OutputComparison& comparison) {
+                      ++looks;
+                      for (std::size_t i = 0; i < sorted.size(); ++i)
+                        reference.push_back(sorted[i]);
+                      for (std::uint64_t i = 0; i < comparison.size; ++i)
+                        seen.push_back(output_value(sorted, comparison, i));
+                    });
     EXPECT_EQ(looks, 1u);
     EXPECT_EQ(reference, (std::vector<std::int32_t>{-3, 4, 10, 10, 16}));
     EXPECT_EQ(seen, output);
@@ -218,7 +219,8 @@ TEST(Judgement, LookSeesTheSortedReferenceAndTheOutputAsWritten) {
 TEST(Diagnosis, InputOrderHoldsAcrossTheWholeInput) {
   const TempDir dir;
   std::vector<std::int32_t> values;
-  for (std::int32_t i = 0; i < 20000; ++i) values.push_back(i * 7919 % 20000);
+  for (std::int32_t i = 0; i < 20000; ++i)
+    values.push_back(i * 7919 % 20000);
   const std::string input = dir.file("in", records(values));
   const std::string kept = "your output keeps the input's own order: the values were not sorted.\n";
   for (const bool swapped : {false, true}) {
