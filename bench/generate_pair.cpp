@@ -36,14 +36,16 @@ int main(int argc, char** argv) {
   const std::string kind = argv[2];
   std::mt19937_64 random(std::strtoull(argv[3], nullptr, 10));
   std::vector<std::int32_t> values(n);
-  for (auto& value : values) value = static_cast<std::int32_t>(random());
+  for (auto& value : values)
+    value = static_cast<std::int32_t>(random());
   write_file(argv[4], values);
   if (kind == "shuffled") {
     std::shuffle(values.begin(), values.end(), random);
   } else {
     std::sort(values.begin(), values.end());
     if (kind == "failing") {
-      for (auto& value : values) value = value == INT32_MAX ? value - 1 : value + 1;
+      for (auto& value : values)
+        value = value == INT32_MAX ? value - 1 : value + 1;
     }
   }
   write_file(argv[5], values);

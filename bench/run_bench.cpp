@@ -149,8 +149,9 @@ int main(int argc, char** argv) {
     run({generator, std::to_string(n), "failing", "2026", failing + ".in", failing + ".out"});
   }
   const long judge_empty = run({judge, "plain", empty, empty}).peak_kib;
-  std::printf("\n| checker-judge | n | passing pair s | failing pair s | failing / passing | "
-              "passing B/value | failing B/value |\n");
+  std::printf(
+      "\n| checker-judge | n | passing pair s | failing pair s | failing / passing | "
+      "passing B/value | failing B/value |\n");
   std::printf("|---|---:|---:|---:|---:|---:|---:|\n");
   for (const char* mode : {"plain", "explain"}) {
     std::vector<double> passing_times, failing_times, ratios;
