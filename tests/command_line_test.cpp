@@ -319,8 +319,8 @@ TEST(CommandLine, AddressSpaceLimits) {
     judged += "Error: Data index " + std::to_string(i) + " should be 1 but get 2 !\n";
   judged +=
       "In all, 50000000 of 50000000 positions differ.\n"
-      "Diagnosis: left out, for want of memory.\n"
-      "Diagnosis: your output holds 50000000 values, as many as the input.\n";
+      "Diagnosis: your output holds 50000000 values, as many as the input.\n"
+      "Diagnosis: the rest is left out, for want of memory.\n";
   struct Row {
     const char* input_writer;
     const char* output_writer;  // none: a file of one value
@@ -512,7 +512,8 @@ TEST(CommandLine, EveryAddressSpaceLimitGetsAVerdictOrTheMemoryLine) {
         } else {
           EXPECT_EQ(run.err.find("terminate"), std::string::npos) << where << ": " << run.err;
           diagnosis_left_out |=
-              run.out.find("Diagnosis: left out, for want of memory.\n") != std::string::npos;
+              run.out.find("Diagnosis: the rest is left out, for want of memory.\n") !=
+              std::string::npos;
         }
       }
     }

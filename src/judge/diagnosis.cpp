@@ -380,11 +380,6 @@ OutputFacts facts_of(const ValueList& reference, OutputComparison& comparison, b
 }
 
 void write_diagnosis(const DiagnosisSources& sources, bool hidden, const LineSink& sink) {
-  if (sources.left_out) {
-    ShortLine line = diagnosis_line();
-    line.add("left out, for want of memory.");
-    end(line, sink);
-  }
   // A shape of the lines explains more than the values read from them.
   const Shape shape =
       sources.shapes != nullptr ? shape_of(*sources.shapes, sources.input_size) : Shape::none;
@@ -410,5 +405,11 @@ void write_diagnosis(const DiagnosisSources& sources, bool hidden, const LineSin
   if (sources.shapes != nullptr) {
     write_shape(*sources.shapes, shape, hidden, sink);
     write_decimal(*sources.shapes, hidden, sink);
+  }
+  // After what could be said: the counts need no more than the reference.
+  if (sources.left_out) {
+    ShortLine line = diagnosis_line();
+    line.add("the rest is left out, for want of memory.");
+    end(line, sink);
   }
 }
