@@ -12,9 +12,9 @@ int main(int argc, char** argv) {
     return run_checker(line.count, line.texts,
                        [&console](std::string_view text) { write_line(console, text); });
   } catch (const std::bad_alloc&) {
-    // Only Windows copies the command line, and only a program name of thousands of bytes asks
-    // for memory for its usage line: the run itself asks for none it has not set aside, but for
-    // the lists', whose lack has lines of their own.
+    // Only Windows asks for memory here, to convert the command line: the run itself asks for
+    // none it has not set aside but the lists', whose lack has lines of their own, and a failed
+    // malloc throws nothing.
     write_line(console, out_of_memory_line(FileRole::input).text());
     return 0;
   }

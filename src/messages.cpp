@@ -6,22 +6,15 @@
 #include <charconv>
 #include <cstring>
 #include <initializer_list>
-#include <string>
+#include <string_view>
 
+#include "malloc_array.hpp"
 #include "system_files.hpp"
 
 namespace {
 
 std::string_view name_of(FileRole file) {
   return file == FileRole::input ? "the input file" : "your output file";
-}
-
-// Joins the pieces of a line of any length (a program name or a system text can be long).
-std::string join(std::initializer_list<std::string_view> pieces) {
-  std::string line;
-  for (const std::string_view piece : pieces)
-    line.append(piece);
-  return line;
 }
 
 }  // namespace
@@ -52,9 +45,18 @@ void ShortLine::add(std::string_view text) {
 
 void write_usage_line(std::string_view program_name, const LineSink& sink) {
   constexpr std::string_view kBefore = "Usage: ", kAfter = " <input_file> <your_output_file>\n";
-  char bytes[1024];
-  if (kBefore.size() + program_name.size() + kAfter.size() > sizeof bytes) {
-    sink(join({kBefore, program_name, kAfter}));
+  const std::size_t size = kBefore.size() + program_name.size() + kAfter.size();
+  char stack_bytes[1024];
+  MallocArray<char> heap_bytes;
+  char* bytes = stack_bytes;
+  if (size > sizeof stack_bytes) {
+    heap_bytes = malloc_array<char>(size);
+    bytes = heap_bytes.get();
+  }
+  if (bytes == nullptr) {
+    // No room for the line as one piece: its pieces still make the same bytes.
+    for (const std::string_view piece : {kBefore, program_name, kAfter})
+      sink(piece);
     return;
   }
   char* end = std::copy(kBefore.begin(), kBefore.end(), bytes);

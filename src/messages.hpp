@@ -60,7 +60,8 @@ class ShortLine {
 
 // Hands `sink` "Usage: NAME <input_file> <your_output_file>", with the program name as it was
 // given. A name of a usual length is set out on the stack, so that the line needs no memory even
-// when a judge's limit leaves none; only a name too long for that asks for it.
+// when a judge's limit leaves none; a longer one asks for memory, and where there is none the
+// sink gets the line in three pieces, the last with the newline.
 void write_usage_line(std::string_view program_name, const LineSink& sink);
 
 // The reason for a failed call in the same words on every system: the texts of the errors a

@@ -367,6 +367,7 @@ struct Launch {
   rlim_t address_space = RLIM_INFINITY;
   rlim_t file_size = RLIM_INFINITY;  // ulimit -f, in bytes
   bool as_nobody = false;            // root's run, dropped to the user nobody
+  std::string program_name = {};     // the name the program is given; its path when empty
 };
 
 // Runs `launch` with standard output and error in files of `dir`; fails the test if it has not
@@ -387,10 +388,13 @@ Finished run_program(const TempDir& dir, const Launch& launch) {
     std::vector<const char*> command = {CHECKER_COMMAND};
     if (launch.program == Program::judge) command = {JUDGE_COMMAND};
     if (launch.program == Program::cms) command = {CMS_COMMAND};
+    const char* const path = command[0];
+    if (!launch.program_name.empty() && command.size() == 1)
+      command[0] = launch.program_name.c_str();
     for (const std::string& argument : launch.arguments)
       command.push_back(argument.c_str());
     command.push_back(nullptr);
-    ::execv(command[0], const_cast<char* const*>(command.data()));
+    ::execv(path, const_cast<char* const*>(command.data()));
     ::_exit(127);
   }
   Finished finished;
@@ -521,30 +525,43 @@ TEST(CommandLine, EveryAddressSpaceLimitGetsAVerdictOrTheMemoryLine) {
   EXPECT_TRUE(diagnosis_left_out);
 }
 
-// A command line of 1.5 MB under every limit from the least at which the program is loaded at
-// all: the checker reads its arguments where the system left them and sets its usage line out on
-// the stack, so it needs no memory it might not get, and any throw where there is none would end
-// the process (the C++ runtime cannot even set aside room for the exception).
+// A command line of 1.5 MB, and a program name of 120,000 bytes (the most Linux passes is
+// 128 KiB), under every limit from the least at which the program is loaded at all: the checker
+// reads its arguments where the system left them and sets out a usual usage line on the stack,
+// and any throw where there is no memory would end the process (the C++ runtime cannot even set
+// aside room for the exception).
 TEST(CommandLine, ALongCommandLineNeedsNoMemory) {
   if (skips_limits()) GTEST_SKIP() << "no address-space limit to walk here";
   const TempDir dir;
-  Launch launch;
-  launch.arguments.assign(1500, std::string(1000, 'a'));
-  const std::string usage = "Usage: " + std::string(std::vector<const char*>{CHECKER_COMMAND}[0]) +
-                            " <input_file> <your_output_file>\n";
-  int runs = 0;
-  for (rlim_t limit = 4 << 20; limit < (rlim_t{64} << 20) && runs < 16; limit += 16 << 10) {
-    launch.address_space = limit;
-    const Finished run = run_program(dir, launch);
-    const std::string where = "limit " + std::to_string(limit >> 10) + " KiB";
-    ASSERT_TRUE(WIFEXITED(run.status)) << where << ": status " << run.status << ", " << run.err;
-    if (WEXITSTATUS(run.status) == 127) continue;  // not loaded beside its arguments
-    ++runs;
-    EXPECT_EQ(WEXITSTATUS(run.status), 0) << where;
-    EXPECT_EQ(run.err, "") << where;
-    EXPECT_EQ(run.out, usage) << where;
+  const std::string path = std::vector<const char*>{CHECKER_COMMAND}[0];
+  const std::string long_name(120000, 'a');
+  struct Row {
+    std::vector<std::string> arguments;
+    std::string program_name;
+  };
+  const Row rows[] = {{std::vector<std::string>(1500, std::string(1000, 'a')), ""},
+                      {{}, long_name}};
+  for (const Row& row : rows) {
+    Launch launch;
+    launch.arguments = row.arguments;
+    launch.program_name = row.program_name;
+    const std::string usage = "Usage: " + (row.program_name.empty() ? path : row.program_name) +
+                              " <input_file> <your_output_file>\n";
+    int runs = 0;
+    for (rlim_t limit = 4 << 20; limit < (rlim_t{64} << 20) && runs < 16; limit += 16 << 10) {
+      launch.address_space = limit;
+      const Finished run = run_program(dir, launch);
+      const std::string where = "limit " + std::to_string(limit >> 10) + " KiB, name of " +
+                                std::to_string(row.program_name.size()) + " bytes";
+      ASSERT_TRUE(WIFEXITED(run.status)) << where << ": status " << run.status << ", " << run.err;
+      if (WEXITSTATUS(run.status) == 127) continue;  // not loaded beside its arguments
+      ++runs;
+      EXPECT_EQ(WEXITSTATUS(run.status), 0) << where;
+      EXPECT_EQ(run.err, "") << where;
+      EXPECT_EQ(run.out, usage) << where;
+    }
+    EXPECT_EQ(runs, 16);
   }
-  EXPECT_EQ(runs, 16);
 }
 
 // A file-size limit (`ulimit -f`) makes writes fail, and a failed write ends no run: the
