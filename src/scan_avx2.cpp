@@ -140,17 +140,15 @@ struct SimdLines {
                                                  _mm256_and_si256(hashes_high, starts_high)));
     if (state.carry != 0 || !_mm256_testz_si256(leading, leading)) [[unlikely]] {
       // Lines that blanks lead: their first tokens are not marked, but for those of "#".
-      MarkState before{0, 0, 0, state.carry};
       const std::uint64_t line_starts =
           bits_of(low.line_ends, high.line_ends) << 1 | last_bit(state.line_ends) >> 63;
       const std::uint64_t first =
-          first_tokens(bits_of(low.spaces, high.spaces), line_starts, before);
+          first_tokens(bits_of(low.spaces, high.spaces), line_starts, state.carry);
       const __m256i any_hash = _mm256_or_si256(hashes_low, hashes_high);
       const std::uint64_t hashes =
           _mm256_testz_si256(any_hash, any_hash) ? 0 : bits_of(hashes_low, hashes_high);
       // The run may end at a line end, which stays marked.
       bits &= ~(first & ~hashes) | bits_of(low.ends, high.ends);
-      state.carry = before.carry;
     }
     state.spaces = high.spaces;
     state.line_ends = high.line_ends;

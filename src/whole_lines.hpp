@@ -76,13 +76,13 @@ struct MarkState {
 // value's first byte and its line end's; a blank line has one; a comment line has its "#".
 // The first tokens of lines that blanks lead: a run of blanks that starts a line, added to its
 // own first bit, carries a bit past its end, onto the line's first token. The carry out goes on
-// into the next 64 bytes, in `state`.
+// into the next 64 bytes, in `carry`.
 CHECKER_ALWAYS_INLINE std::uint64_t first_tokens(std::uint64_t spaces, std::uint64_t line_starts,
-                                                 MarkState& state) {
+                                                 std::uint64_t& carry) {
   const std::uint64_t run_starts = spaces & line_starts;
   const std::uint64_t partial = spaces + run_starts;
-  const std::uint64_t sum = partial + state.carry;
-  state.carry = (partial < spaces) | (sum < partial);
+  const std::uint64_t sum = partial + carry;
+  carry = (partial < spaces) | (sum < partial);
   return sum & ~spaces;
 }
 
@@ -90,7 +90,7 @@ CHECKER_ALWAYS_INLINE std::uint64_t marks_from(std::uint64_t tokens, std::uint64
                                                std::uint64_t spaces, std::uint64_t line_ends,
                                                std::uint64_t hashes, MarkState& state) {
   const std::uint64_t line_starts = line_ends << 1 | state.line_ends >> 63;
-  const std::uint64_t first = first_tokens(spaces, line_starts, state);
+  const std::uint64_t first = first_tokens(spaces, line_starts, state.carry);
   return (tokens & ~(first & ~hashes)) | (hashes & line_starts) | ends;
 }
 

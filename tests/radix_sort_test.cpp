@@ -38,6 +38,17 @@ TEST(RadixSort, AgreesWithAComparisonSort) {
       ASSERT_EQ(values, expected);
     }
   }
+  // Values that share their low digits, which no pass need order, and differ above them.
+  for (const std::uint32_t step : {1u << 8, 1u << 16}) {
+    SCOPED_TRACE("multiples of " + std::to_string(step));
+    std::vector<std::int32_t> shared(5000);
+    for (std::int32_t& value : shared)
+      value = static_cast<std::int32_t>(random() % 1000 * step);
+    std::vector<std::int32_t> expected = shared;
+    std::sort(expected.begin(), expected.end());
+    sort_values(shared.data(), shared.size());
+    ASSERT_EQ(shared, expected);
+  }
   // Lone values, each the only one of its top byte, among many equal ones.
   std::vector<std::int32_t> values(600000, 7);
   values[123] = INT_MIN;
