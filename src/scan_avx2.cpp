@@ -28,12 +28,6 @@ struct SimdLines {
            std::uint64_t{static_cast<std::uint32_t>(_mm256_movemask_epi8(high_matches))} << 32;
   }
 
-  // Bit i is set when byte i of the 64 bytes, in two halves, equals `byte`.
-  CHECKER_SIMD_TARGET static std::uint64_t equal_bits(__m256i low, __m256i high, char byte) {
-    const __m256i wanted = _mm256_set1_epi8(byte);
-    return bits_of(_mm256_cmpeq_epi8(low, wanted), _mm256_cmpeq_epi8(high, wanted));
-  }
-
   // Bytes up to 0x20: those the unsigned minimum with 0x20 leaves as they are.
   CHECKER_SIMD_TARGET static __m256i blank_of(__m256i bytes) {
     return _mm256_cmpeq_epi8(_mm256_min_epu8(bytes, _mm256_set1_epi8(0x20)), bytes);
@@ -47,13 +41,6 @@ struct SimdLines {
         _mm256_setr_epi8(0x20, -1, -1, -1, -1, -1, -1, -1, -1, 0x09, -1, 0x0b, 0x0c, -1, -1, -1,  //
                          0x20, -1, -1, -1, -1, -1, -1, -1, -1, 0x09, -1, 0x0b, 0x0c, -1, -1, -1);
     return _mm256_cmpeq_epi8(_mm256_shuffle_epi8(spaces_by_nibble, bytes), bytes);
-  }
-
-  CHECKER_SIMD_TARGET static ByteClasses classes(const char* text) {
-    const __m256i low = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text));
-    const __m256i high = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(text + 32));
-    return {bits_of(blank_of(low), blank_of(high)), bits_of(spaces_of(low), spaces_of(high)),
-            equal_bits(low, high, '\n'), equal_bits(low, high, '\r'), equal_bits(low, high, '#')};
   }
 
   // Each byte of `bytes` moved one place up, the last of `before` coming in first.

@@ -58,19 +58,6 @@ struct ScalarLines {
            (bytes_up_to(word, 0x0c) & ~bytes_up_to(word, 0x08) & ~equal_bytes(word, '\n'));
   }
 
-  static ByteClasses classes(const char* text) {
-    ByteClasses bytes{};
-    for (unsigned base = 0; base < 64; base += 8) {
-      const std::uint64_t word = little_endian_word(text + base);
-      bytes.blank |= gathered(bytes_up_to(word, 0x20)) << base;
-      bytes.spaces |= gathered(space_bytes(word)) << base;
-      bytes.newlines |= gathered(equal_bytes(word, '\n')) << base;
-      bytes.returns |= gathered(equal_bytes(word, '\r')) << base;
-      bytes.hashes |= gathered(equal_bytes(word, '#')) << base;
-    }
-    return bytes;
-  }
-
   using State = MarkState;
   static void start(State& state) { state = {}; }
 
