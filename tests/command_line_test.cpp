@@ -564,6 +564,29 @@ TEST(CommandLine, ALongCommandLineNeedsNoMemory) {
   }
 }
 
+// A wrong output that a FIFO streams is not read again for the diagnosis: the judge opens the
+// path again without waiting for a writer, sees that it is no file, and leaves out the facts of
+// the output's lines, reading nothing else in their place (here a standard input that holds
+// the same text).
+TEST(CommandLine, WrongOutputFromAFifoIsNotReadAgain) {
+  const TempDir dir;
+  const std::string fifo = dir.path + "/fifo";
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  const pid_t writer = start_writer(fifo, {"printf", "1\\n2\\n3\\n", nullptr});
+  const Launch launch{Program::judge,
+                      {"explain", dir.file("input", "a 3\nb 1\nc 2\n"), fifo},
+                      dir.file("in", "1\n2\n3\n")};
+  const Finished run = run_program(dir, launch);
+  EXPECT_TRUE(WIFEXITED(run.status) && WEXITSTATUS(run.status) == 1) << run.status;
+  EXPECT_EQ(run.out,
+            "Error: The size of your output is different from the size of the input.\n"
+            "Diagnosis: your output holds 1 value and the input 3: 2 fewer.\n"
+            "Diagnosis: 2 values of the input are missing from your output: 1, 3.\n"
+            "Diagnosis: your output is sorted, but holds other values than the input's.\n");
+  EXPECT_EQ(run.err, "");
+  wait_at_most(writer, std::chrono::seconds(10), "the writer");
+}
+
 // A file-size limit (`ulimit -f`) makes writes fail, and a failed write ends no run: the
 // checker writes what fits and ends with status 0, and the judges say they could not write.
 TEST(CommandLine, FileSizeLimitFailsWritesAndEndsNoRun) {

@@ -50,6 +50,10 @@ class StandardInputFrom {
     (void)late_pipe;
 #else
     saved_ = ::dup(0);
+    if (path.empty()) {
+      ::close(0);
+      return;
+    }
     if (late_pipe) {
       // A judge that stops reading early must fail the row, not end the tests.
       ::signal(SIGPIPE, SIG_IGN);
@@ -129,6 +133,7 @@ struct Call {
   std::string standard_input = "";  // a file; none when empty
   bool late_pipe = false;           // the file comes late through a non-blocking pipe
   bool out_lost = false;            // standard output takes no bytes
+  bool input_closed = false;        // no standard input at all
 };
 
 // Runs checker-judge with `arguments` after the program name.
@@ -139,8 +144,8 @@ Finished run(const std::vector<std::string>& arguments, const Call& call = {}) {
   const auto judge = [&argv](JudgeStreams& streams) {
     return run_judge(static_cast<int>(argv.size()), argv.data(), streams);
   };
-  if (call.standard_input.empty()) return capture(judge, call.out_lost);
-  const StandardInputFrom redirected(call.standard_input, call.late_pipe);
+  if (call.standard_input.empty() && !call.input_closed) return capture(judge, call.out_lost);
+  const StandardInputFrom redirected(call.input_closed ? "" : call.standard_input, call.late_pipe);
   return capture(judge, call.out_lost);
 }
 
@@ -342,6 +347,8 @@ TEST(Judge, PlainCmsTestlibAndEjudgeOverTheVerdictClasses) {
     SCOPED_TRACE((row.arguments.empty() ? "" : row.arguments[0]) + " " +
                  (row.arguments.empty() ? "" : row.arguments.back()));
     std::filesystem::remove(result);
+    // A result file left by an earlier run is written over from its start.
+    if (row.result_file != kAbsent) f.dir.file("result", std::string(4096, 'x'));
     const Finished finished = run(row.arguments, row.call);
     EXPECT_EQ(finished.status, row.status);
     EXPECT_EQ(without_diagnosis(finished.out), row.out);
@@ -391,6 +398,7 @@ TEST(Judge, IcpcFeedbackFolderAndExitStatus) {
     int status;
     std::string err, judge_message, team_message = kAbsent;
     bool late_pipe = false;
+    bool input_closed = false;
   };
   std::vector<Row> rows = {
       {{f.input, f.good, f.feedback}, f.good, 42, "", kPass},
@@ -466,6 +474,9 @@ TEST(Judge, IcpcFeedbackFolderAndExitStatus) {
 #if !defined(_WIN32)  // where a directory can be standard input
   const std::string unreadable = "Error: Cannot read your output file (" + reason(EISDIR) + ").\n";
   rows.push_back({{f.input, f.good, f.feedback}, f.folder, 1, unreadable, unreadable});
+  // No standard input at all: its reads fail at once, and are not waited for.
+  const std::string no_input = "Error: Cannot read your output file (" + reason(EBADF) + ").\n";
+  rows.push_back({{f.input, f.good, f.feedback}, "", 1, no_input, no_input, kAbsent, false, true});
   // Elsewhere than Windows a backslash is a character of a folder's name.
   std::filesystem::create_directory(f.feedback + "\\");
   rows.push_back({{f.input, f.good, f.feedback + "\\"}, f.good, 42, "", kAbsent});
@@ -475,9 +486,14 @@ TEST(Judge, IcpcFeedbackFolderAndExitStatus) {
     SCOPED_TRACE(row.arguments.back() + " < " + row.team_output);
     std::filesystem::remove_all(f.feedback);
     std::filesystem::create_directory(f.feedback);
+    // Feedback left by an earlier run is written over from its start.
+    if (row.judge_message != kAbsent)
+      f.dir.file("feedback/judgemessage.txt", std::string(4096, 'x'));
+    if (row.team_message != kAbsent) f.dir.file("feedback/teammessage.txt", std::string(4096, 'x'));
     std::vector<std::string> arguments = {"icpc"};
     arguments.insert(arguments.end(), row.arguments.begin(), row.arguments.end());
-    const Finished finished = run(arguments, {row.team_output, row.late_pipe});
+    const Finished finished =
+        run(arguments, {row.team_output, row.late_pipe, false, row.input_closed});
     EXPECT_EQ(finished.status, row.status);
     EXPECT_EQ(finished.out, "");  // a judge may append standard output to its message
     EXPECT_EQ(finished.err, row.err);
