@@ -354,11 +354,3 @@ std::string file_in_folder(std::string_view folder, std::string_view name) {
   if (path.empty() || kSeparators.find(path.back()) == std::string_view::npos) path += '/';
   return path.append(name);
 }
-
-int write_file(const char* path, std::string_view bytes) {
-  const OpenedFile file = open_for_writing(path);
-  if (file.fd < 0) return file.saved_errno;
-  const int saved_errno = write_all(file.fd, bytes) ? 0 : errno;
-  const int close_errno = close_written(file.fd);
-  return saved_errno != 0 ? saved_errno : close_errno;
-}

@@ -72,10 +72,6 @@ OpenedFile open_for_writing(const char* path);
 // show only then, on some file systems).
 int close_written(int fd);
 
-// Writes `bytes` as the whole content of the file at the UTF-8 `path`, creating it or replacing
-// what it held; returns 0, or the errno of the call that failed.
-int write_file(const char* path, std::string_view bytes);
-
 // The path of the file `name` in `folder`, which may end in a separator or not: "/" everywhere,
 // and "\\" too on Windows (elsewhere it is a character of a name like any other).
 std::string file_in_folder(std::string_view folder, std::string_view name);
