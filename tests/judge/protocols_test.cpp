@@ -180,6 +180,7 @@ struct Files {
   std::string wrong = dir.file("wrong", "a 4\nb 16\nc 10\n");
   std::string one_wrong = dir.file("one_wrong", "a 4\nb 10\nc 17\n");
   std::string short_output = dir.file("short", "a 4\nb 10\n");
+  std::string long_output = dir.file("long", "a 4\nb 10\nc 16\nd 20\n");
   std::string malformed = dir.file("malformed", "a 4\nb x\n");
   std::string judge_error = dir.file("broken", "a #\n");
   std::string missing = dir.path + "/missing";
@@ -230,6 +231,7 @@ TEST(Judge, PlainCmsTestlibAndEjudgeOverTheVerdictClasses) {
        "Error: Data index 2 should be 16 but get 17 !\nIn all, 1 of 3 positions differs.\n",
        ""},
       {{"plain", f.input, f.short_output}, 1, kSize, ""},
+      {{"plain", f.input, f.long_output}, 1, kSize, ""},
       {{"plain", f.input, f.missing}, 1, kSize, ""},  // read as empty, as the checker does
       {{"plain", f.input, f.malformed}, 1, kMalformed, ""},
       {{"plain", f.input, f.folder}, 1, cannot_read_output, ""},  // the program's own doing
@@ -249,6 +251,7 @@ TEST(Judge, PlainCmsTestlibAndEjudgeOverTheVerdictClasses) {
       {{"cms", f.input, f.good, f.good}, 0, "1.0\n", "translate:success\n"},
       {{"cms", f.input, f.good, f.wrong}, 0, "0.0\n", kFirst},
       {{"cms", f.input, f.good, f.short_output}, 0, "0.0\n", kSize},
+      {{"cms", f.input, f.good, f.long_output}, 0, "0.0\n", kSize},
       {{"cms", f.input, f.good, f.malformed}, 0, "0.0\n", kMalformed},
       {{"cms", f.input, f.good, f.folder}, 1, "", cannot_read_output},  // the system wrote it
       {{"cms", f.judge_error, f.good, f.good}, 1, "", kBrokenInput},
