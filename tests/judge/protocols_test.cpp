@@ -199,6 +199,11 @@ TEST(Judge, PlainCmsTestlibAndEjudgeOverTheVerdictClasses) {
       "Error: Cannot read your output file (" + reason(ENOENT) + ").\n";
   const std::string result = f.dir.path + "/result";
   const std::string input_before = read_all(f.input);
+#if defined(_WIN32)
+  const std::string folder_not_writable = reason(EACCES);
+#else
+  const std::string folder_not_writable = reason(EISDIR);
+#endif
   const std::string testlib_usage =
       "Usage: /usr/bin/checker-judge testlib <input_file> <output_file> <answer_file> "
       "[result_file [-appes]] [--testset X] [--group Y]\n";
@@ -324,6 +329,10 @@ TEST(Judge, PlainCmsTestlibAndEjudgeOverTheVerdictClasses) {
        3,
        "",
        "FAIL " + cannot_write(f.missing + "/result")},
+      {{"testlib", f.input, f.good, f.good, f.feedback},
+       3,
+       "",
+       "FAIL Error: Cannot write " + f.feedback + " (" + folder_not_writable + ").\n"},
 
       {{"ejudge", f.input, f.good, f.good}, 0, "", std::string("ok ") + kPass},
       {{"ejudge", f.input, f.wrong, f.good}, 5, "", std::string("wrong answer ") + kWrong},
