@@ -41,10 +41,15 @@ TEST(Run, WrongArgumentCountWritesOnlyTheUsageLine) {
   EXPECT_EQ(run({"/opt/grading/checker"}),
             "Usage: /opt/grading/checker <input_file> <your_output_file>\n");
   EXPECT_EQ(run({"./x", "a", "b", "c"}), "Usage: ./x <input_file> <your_output_file>\n");
-  // Names about as long as the stack's line holds, and longer, which take memory instead.
-  for (const std::size_t size : {983u, 984u, 985u, 5000u}) {
+  // Names about as long as the stack's line holds, and longer, which take memory instead: the
+  // line is one piece, which leaves the process in one write.
+  for (const std::size_t size : {1u, 983u, 984u, 985u, 5000u}) {
     const std::string name(size, 'n');
-    EXPECT_EQ(run({name.c_str()}), "Usage: " + name + " <input_file> <your_output_file>\n");
+    const char* const arguments[] = {name.c_str()};
+    std::vector<std::string> pieces;
+    run_checker(1, arguments, [&pieces](std::string_view line) { pieces.emplace_back(line); });
+    EXPECT_EQ(pieces,
+              std::vector<std::string>{"Usage: " + name + " <input_file> <your_output_file>\n"});
   }
 }
 
