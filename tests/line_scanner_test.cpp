@@ -4,6 +4,10 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,12 +21,29 @@ std::string lines_of(const std::string& line, int count) {
   return lines;
 }
 
+// Lines of 65 bytes with `blank` between label and value: over 64 lines it falls on every offset
+// of 64 bytes.
+std::string blank_at_every_offset(const std::string& blank) {
+  return lines_of(std::string(63 - blank.size(), 'x') + blank + "7\n", 64);
+}
+
+// A line led by blanks that start `before` bytes ahead of an edge of 64 bytes and go on `after`
+// bytes past it, then lines that no blank leads.
+std::string leading_blanks_across_an_edge(int before, int after) {
+  return std::string(static_cast<std::size_t>(61 - before), 'x') + " 1\n" +
+         std::string(static_cast<std::size_t>(before + after), ' ') + "a 2\n" +
+         lines_of("b 3\n", 20);
+}
+
 TEST(LineScanner, TakesUsualLinesWholeAndHandsOverTheRest) {
   struct Row {
     std::string bytes;
     std::vector<std::int32_t> taken;  // the values decoded before the scanner hands over
   };
   const std::string long_label(5000, 'x');
+  std::vector<std::int32_t> across_an_edge(22, 3);  // the values of leading_blanks_across_an_edge
+  across_an_edge[0] = 1;
+  across_an_edge[1] = 2;
   const Row rows[] = {
       // Taken whole.
       {"a 1\nb 22\n", {1, 22}},
@@ -55,6 +76,14 @@ TEST(LineScanner, TakesUsualLinesWholeAndHandsOverTheRest) {
       {"a 1\nb 5 \r \n", {1, 5}},
       {"a 1\n \r \nb 2\n", {1, 2}},
       {"\r a 1\r\n\r\r\n", {1}},
+      {blank_at_every_offset("\v"), std::vector<std::int32_t>(64, 7)},
+      {blank_at_every_offset("\f"), std::vector<std::int32_t>(64, 7)},
+      {blank_at_every_offset("\t"), std::vector<std::int32_t>(64, 7)},
+      {blank_at_every_offset("\r"), std::vector<std::int32_t>(64, 7)},
+      // Blanks that lead a line across 64 bytes' edge, and over all of the next 64.
+      {leading_blanks_across_an_edge(1, 1), across_an_edge},
+      {leading_blanks_across_an_edge(3, 5), across_an_edge},
+      {leading_blanks_across_an_edge(10, 70), across_an_edge},
       // Handed over at the first line of another kind.
       {"a 1\n 5\n", {1}},
       {"a 1\n\tb 5 6\n", {1}},
@@ -121,5 +150,23 @@ TEST(LineScanner, StopsAtItsCapacity) {
     EXPECT_EQ(values[1], 2);
   }
 }
+
+#if defined(__linux__) && defined(__x86_64__) && defined(CHECKER_TESTS_NATIVE)
+// The vector path is the checker's own wherever the processor has what it needs, as Linux lists
+// the processor's features: a check that never passes would cost every file its speed.
+TEST(LineScanner, TakesTheVectorPathWhereTheProcessorHasIt) {
+  std::ifstream cpuinfo("/proc/cpuinfo");
+  std::string line;
+  while (std::getline(cpuinfo, line) && line.rfind("flags", 0) != 0) {
+  }
+  ASSERT_EQ(line.rfind("flags", 0), 0u) << "no flags in /proc/cpuinfo";
+  std::istringstream words(line.substr(line.find(':') + 1));
+  const std::set<std::string> flags{std::istream_iterator<std::string>(words), {}};
+  const bool vector_ready =
+      flags.count("avx2") && flags.count("bmi1") && flags.count("bmi2") && flags.count("popcnt");
+  EXPECT_EQ(simd_supported(), vector_ready);
+  EXPECT_EQ(usable_scan_path(ScanPath::fastest), vector_ready ? ScanPath::simd : ScanPath::scalar);
+}
+#endif
 
 }  // namespace

@@ -38,11 +38,25 @@ TEST(ListMemory, LargeListsAskForLargePages) {
   if (!std::filesystem::exists("/sys/kernel/mm/transparent_hugepage")) {
     GTEST_SKIP() << "no transparent huge pages in this kernel";
   }
-  ValueList large, small;
-  ASSERT_TRUE(large.reserve(std::size_t{16} << 20));
-  ASSERT_TRUE(small.reserve(1000));
-  EXPECT_NE(mapping_flags(large.data() + (std::size_t{8} << 20)).find(" hg"), std::string::npos);
-  EXPECT_EQ(mapping_flags(small.data()).find(" hg"), std::string::npos);
+  // A room of one large page (2 MiB) is the least that can hold one.
+  constexpr std::size_t kValuesInLargePage = (std::size_t{2} << 20) / sizeof(std::int32_t);
+  struct Row {
+    std::size_t values;
+    bool advised;
+  };
+  const Row rows[] = {
+      {std::size_t{16} << 20, true},
+      {kValuesInLargePage, true},
+      {kValuesInLargePage - 1024, false},  // a small page less
+      {1000, false},
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.values);
+    ValueList list;
+    ASSERT_TRUE(list.reserve(row.values));
+    EXPECT_EQ(mapping_flags(list.data() + row.values - 1).find(" hg") != std::string::npos,
+              row.advised);
+  }
 }
 #endif
 

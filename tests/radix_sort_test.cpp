@@ -3,8 +3,17 @@
 
 #include <gtest/gtest.h>
 
+#if defined(__linux__)
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+#endif
+
 #include <algorithm>
 #include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
@@ -60,5 +69,39 @@ TEST(RadixSort, AgreesWithAComparisonSort) {
   sort_values(values.data(), values.size());
   EXPECT_EQ(values, expected);
 }
+
+#if defined(__linux__) && defined(CHECKER_TESTS_NATIVE) && !defined(CHECKER_SANITIZED)
+// Under an address-space limit that leaves no room for the scratch, the values still come out
+// sorted. The sort runs in a child process, whose limit ends with it.
+TEST(RadixSort, SortsWithoutRoomForItsScratch) {
+  std::mt19937 random(11);
+  std::vector<std::int32_t> values(600000);
+  for (std::int32_t& value : values)
+    value = static_cast<std::int32_t>(random());
+  std::vector<std::int32_t> expected = values;
+  std::sort(expected.begin(), expected.end());
+  const pid_t child = ::fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    // The limit is the address space in use: any further mapping fails.
+    std::ifstream statm("/proc/self/statm");
+    std::uint64_t pages = 0;
+    statm >> pages;
+    const auto in_use = static_cast<rlim_t>(pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE)));
+    const rlimit limit{in_use, in_use};
+    if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(3);
+    // Kept in a volatile, or the compiler may take the allocation as made and drop it.
+    void* volatile const probe = std::malloc(std::size_t{1} << 20);
+    if (probe != nullptr) ::_exit(2);  // the C library had the room at hand: nothing to see
+    sort_values(values.data(), values.size());
+    ::_exit(values == expected ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(::waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status)) << "the sort ended by signal " << WTERMSIG(status);
+  if (WEXITSTATUS(status) == 2) GTEST_SKIP() << "the C library had room for the scratch at hand";
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+#endif
 
 }  // namespace

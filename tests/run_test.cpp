@@ -25,11 +25,17 @@
 namespace {
 
 std::string run(std::vector<const char*> arguments) {
-  CapturedOutput out;
-  EXPECT_EQ(run_checker(static_cast<int>(arguments.size()), arguments.data(),
-                        [&out](std::string_view line) { write_line(out.console, line); }),
-            0);
-  return out.text();
+  const std::vector<int> free_before = free_descriptors();
+  std::string text;
+  {
+    CapturedOutput out;
+    EXPECT_EQ(run_checker(static_cast<int>(arguments.size()), arguments.data(),
+                          [&out](std::string_view line) { write_line(out.console, line); }),
+              0);
+    text = out.text();
+  }
+  EXPECT_EQ(free_descriptors(), free_before) << "a file left open";
+  return text;
 }
 
 std::string unreadable(const char* file, int error) {

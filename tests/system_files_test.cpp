@@ -1,9 +1,17 @@
-// Paths as Windows opens them whatever their length: the rewriting, on every platform.
+// Paths as Windows opens them whatever their length: the rewriting, on every platform; and what
+// the files the programs open carry with them.
 #include "system_files.hpp"
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <fcntl.h>
+#include <sys/stat.h>
+#endif
+
 #include <string>
+
+#include "test_files.hpp"
 
 namespace {
 
@@ -26,5 +34,30 @@ TEST(SystemFiles, LongPathsTakeTheExtendedLengthForm) {
     EXPECT_EQ(extended_length_path(row.path), row.opened);
   }
 }
+
+#if !defined(_WIN32)
+// A host that starts programs of its own while it holds a check's files must not hand them on;
+// and a file written for people to read is not one to run.
+TEST(SystemFiles, OpenedFilesStayWithTheProcess) {
+  const TempDir dir;
+  const std::string read = dir.file("read", "a 1\n");
+  const std::string written = dir.path + "/written";
+  const int opened[] = {
+      open_for_reading(read.c_str()).fd,
+      open_regular_for_reading(read.c_str()).fd,
+      open_for_writing(written.c_str()).fd,
+  };
+  for (const int fd : opened) {
+    ASSERT_GE(fd, 0);
+    EXPECT_NE(::fcntl(fd, F_GETFD) & FD_CLOEXEC, 0) << "descriptor " << fd;
+    close_file(fd);
+  }
+  const mode_t mask = ::umask(0);
+  ::umask(mask);
+  struct stat status;
+  ASSERT_EQ(::stat(written.c_str(), &status), 0);
+  EXPECT_EQ(status.st_mode & 07777, 0644 & ~mask);
+}
+#endif
 
 }  // namespace

@@ -2,12 +2,19 @@
 // directory of files made for one test.
 #pragma once
 
+#if defined(_WIN32)
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
+
 #include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <vector>
 
 // Written out here rather than taken from the code, so a changed banner fails the tests.
 inline constexpr std::string_view kBanner =
@@ -42,3 +49,24 @@ struct TempDir {
     return file_path;
   }
 };
+
+// The lowest free descriptors, which files opened next get. A call that leaves a file of its own
+// open takes one of them, which a host that calls the checks again and again would run out of.
+inline std::vector<int> free_descriptors() {
+  std::vector<int> free(16);
+  for (int& fd : free) {
+#if defined(_WIN32)
+    fd = _dup(2);
+#else
+    fd = ::dup(2);
+#endif
+  }
+  for (const int fd : free) {
+#if defined(_WIN32)
+    _close(fd);
+#else
+    ::close(fd);
+#endif
+  }
+  return free;
+}

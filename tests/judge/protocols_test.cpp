@@ -20,6 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <regex>
 #include <string>
 #include <thread>
@@ -141,12 +142,18 @@ Finished run(const std::vector<std::string>& arguments, const Call& call = {}) {
   std::vector<const char*> argv = {"/usr/bin/checker-judge"};
   for (const std::string& argument : arguments)
     argv.push_back(argument.c_str());
-  const auto judge = [&argv](JudgeStreams& streams) {
+  // Standard input is redirected once the captured streams are open, so that with none at all
+  // the judge's own files are the ones that get descriptor 0.
+  const auto judge = [&argv, &call](JudgeStreams& streams) {
+    std::optional<StandardInputFrom> redirected;
+    if (!call.standard_input.empty() || call.input_closed)
+      redirected.emplace(call.input_closed ? "" : call.standard_input, call.late_pipe);
     return run_judge(static_cast<int>(argv.size()), argv.data(), streams);
   };
-  if (call.standard_input.empty() && !call.input_closed) return capture(judge, call.out_lost);
-  const StandardInputFrom redirected(call.input_closed ? "" : call.standard_input, call.late_pipe);
-  return capture(judge, call.out_lost);
+  const std::vector<int> free_before = free_descriptors();
+  const Finished finished = capture(judge, call.out_lost);
+  EXPECT_EQ(free_descriptors(), free_before) << "a file left open";
+  return finished;
 }
 
 std::string reason(int error) {
@@ -519,6 +526,47 @@ TEST(Judge, IcpcFeedbackFolderAndExitStatus) {
   EXPECT_EQ(read_all(f.feedback + "\\/judgemessage.txt"), kPass);
 #endif
 }
+
+#if !defined(_WIN32)
+// The output is read again, for the shapes of its lines, where it is a file: on standard input
+// too, and at descriptor 0 when the judge is started without a standard input. A pipe cannot
+// be: what the judge read of it is gone, and the rest is not its to read.
+TEST(Judge, TheOutputIsReadAgainWhereItIsAFile) {
+  const Files f;
+  std::string one_word;  // values without labels, far more than the input's three
+  for (int i = 0; i < 300000; ++i)
+    one_word += "7\n";
+  const std::string output = f.dir.file("one_word", one_word);
+  const std::string message = f.feedback + "/judgemessage.txt";
+  const std::string shape = "every line of your output holds one word";
+  run({"icpc", f.input, f.good, f.feedback}, Call{output});
+  EXPECT_NE(read_all(message).find(shape), std::string::npos);
+  Call closed;
+  closed.input_closed = true;
+  EXPECT_NE(run({"explain", f.input, output}, closed).out.find(shape), std::string::npos);
+
+  // A pipe whose writer has more to give when the judge has read all it needs.
+  ::signal(SIGPIPE, SIG_IGN);
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  std::thread writer([write_end = ends[1], &one_word] {
+    for (std::size_t done = 0; done < one_word.size();) {
+      const ssize_t written = ::write(write_end, one_word.data() + done, one_word.size() - done);
+      if (written <= 0) break;
+      done += static_cast<std::size_t>(written);
+    }
+    ::close(write_end);
+  });
+  const int saved = ::dup(0);
+  ::dup2(ends[0], 0);
+  ::close(ends[0]);
+  run({"icpc", f.input, f.good, f.feedback});
+  ::dup2(saved, 0);  // the pipe's last reader goes, and the writer stops
+  ::close(saved);
+  writer.join();
+  EXPECT_EQ(read_all(message).find(shape), std::string::npos);
+}
+#endif
 
 TEST(Judge, MillionDifferencesGetAtMostMaxLinesAndACount) {
   const Files f;
