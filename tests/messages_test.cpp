@@ -58,4 +58,15 @@ TEST(Messages, ReasonsInTheSameWordsEverywhere) {
 #endif
 }
 
+// A line holds what its room holds and no more, whatever is added to it: a system's texts have
+// no length a line could count on.
+TEST(Messages, ALineKeepsWithinItsRoom) {
+  ShortLine line;
+  const std::string long_text(600, 'x');
+  line.add(long_text);
+  line.add("tail");
+  line.add_number(-12345);
+  EXPECT_EQ(line.text(), long_text.substr(0, 512));
+}
+
 }  // namespace

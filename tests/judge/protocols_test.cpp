@@ -544,6 +544,8 @@ TEST(Judge, TheOutputIsReadAgainWhereItIsAFile) {
   Call closed;
   closed.input_closed = true;
   EXPECT_NE(run({"explain", f.input, output}, closed).out.find(shape), std::string::npos);
+  EXPECT_NE(run({"explain", f.input, f.input}, closed).out.find("keeps the input's own order"),
+            std::string::npos);
 
   // A pipe whose writer has more to give when the judge has read all it needs.
   ::signal(SIGPIPE, SIG_IGN);
