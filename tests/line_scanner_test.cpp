@@ -27,12 +27,19 @@ std::string blank_at_every_offset(const std::string& blank) {
   return lines_of(std::string(63 - blank.size(), 'x') + blank + "7\n", 64);
 }
 
-// A line led by blanks that start `before` bytes ahead of an edge of 64 bytes and go on `after`
-// bytes past it, then lines that no blank leads.
-std::string leading_blanks_across_an_edge(int before, int after) {
-  return std::string(static_cast<std::size_t>(61 - before), 'x') + " 1\n" +
-         std::string(static_cast<std::size_t>(before + after), ' ') + "a 2\n" +
-         lines_of("b 3\n", 20);
+// A line led by `count` blanks, then lines that no blank leads: blanks that lead a line on past
+// 64 bytes cross an edge of 64 bytes however a scanner's windows fall. Holds 1, 2, then twenty 3s.
+std::string long_leading_blanks(std::size_t count) {
+  return "x 1\n" + std::string(count, ' ') + "a 2\n" + lines_of("b 3\n", 20);
+}
+
+// Lines that blanks lead after lines of every length, so that over the windows of any scanner
+// they start at every offset of 64 bytes, the edge among them; each holds 1, then 2.
+std::string lines_led_by_blanks_everywhere() {
+  std::string lines;
+  for (std::size_t length = 1; length <= 130; ++length)
+    lines += std::string(length % 61 + 1, 'x') + " 1\n  a 2\n";
+  return lines;
 }
 
 TEST(LineScanner, TakesUsualLinesWholeAndHandsOverTheRest) {
@@ -41,9 +48,12 @@ TEST(LineScanner, TakesUsualLinesWholeAndHandsOverTheRest) {
     std::vector<std::int32_t> taken;  // the values decoded before the scanner hands over
   };
   const std::string long_label(5000, 'x');
-  std::vector<std::int32_t> across_an_edge(22, 3);  // the values of leading_blanks_across_an_edge
+  std::vector<std::int32_t> across_an_edge(22, 3);  // the values of long_leading_blanks
   across_an_edge[0] = 1;
   across_an_edge[1] = 2;
+  std::vector<std::int32_t> lines_led_by_blanks_values;
+  for (int i = 0; i < 130; ++i)
+    lines_led_by_blanks_values.insert(lines_led_by_blanks_values.end(), {1, 2});
   const Row rows[] = {
       // Taken whole.
       {"a 1\nb 22\n", {1, 22}},
@@ -80,10 +90,11 @@ TEST(LineScanner, TakesUsualLinesWholeAndHandsOverTheRest) {
       {blank_at_every_offset("\f"), std::vector<std::int32_t>(64, 7)},
       {blank_at_every_offset("\t"), std::vector<std::int32_t>(64, 7)},
       {blank_at_every_offset("\r"), std::vector<std::int32_t>(64, 7)},
-      // Blanks that lead a line across 64 bytes' edge, and over all of the next 64.
-      {leading_blanks_across_an_edge(1, 1), across_an_edge},
-      {leading_blanks_across_an_edge(3, 5), across_an_edge},
-      {leading_blanks_across_an_edge(10, 70), across_an_edge},
+      // Blanks that lead lines at every offset of 64 bytes, and on across an edge of 64 bytes.
+      {lines_led_by_blanks_everywhere(), lines_led_by_blanks_values},
+      {long_leading_blanks(2), across_an_edge},
+      {long_leading_blanks(70), across_an_edge},
+      {long_leading_blanks(200), across_an_edge},
       // Handed over at the first line of another kind.
       {"a 1\n 5\n", {1}},
       {"a 1\n\tb 5 6\n", {1}},
