@@ -17,6 +17,7 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -137,6 +138,15 @@ struct Call {
   bool input_closed = false;        // no standard input at all
 };
 
+#if !defined(_WIN32)
+// The processor time this thread has used.
+std::chrono::nanoseconds thread_processor_time() {
+  timespec used{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+  return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+}
+#endif
+
 // Runs checker-judge with `arguments` after the program name.
 Finished run(const std::vector<std::string>& arguments, const Call& call = {}) {
   std::vector<const char*> argv = {"/usr/bin/checker-judge"};
@@ -151,8 +161,16 @@ Finished run(const std::vector<std::string>& arguments, const Call& call = {}) {
     return run_judge(static_cast<int>(argv.size()), argv.data(), streams);
   };
   const std::vector<int> free_before = free_descriptors();
+#if !defined(_WIN32)
+  const auto time_before = thread_processor_time();
+#endif
   const Finished finished = capture(judge, call.out_lost);
   EXPECT_EQ(free_descriptors(), free_before) << "a file left open";
+#if !defined(_WIN32)
+  // A judge that waits for a program still starting sleeps meanwhile; it does not spin.
+  if (call.late_pipe)
+    EXPECT_LT(thread_processor_time() - time_before, std::chrono::milliseconds(50));
+#endif
   return finished;
 }
 
@@ -546,6 +564,8 @@ TEST(Judge, TheOutputIsReadAgainWhereItIsAFile) {
   EXPECT_NE(run({"explain", f.input, output}, closed).out.find(shape), std::string::npos);
   EXPECT_NE(run({"explain", f.input, f.input}, closed).out.find("keeps the input's own order"),
             std::string::npos);
+  // A device is not read again, and its descriptor goes back all the same.
+  EXPECT_EQ(without_diagnosis(run({"explain", f.input, "/dev/null"}).out), kSize);
 
   // A pipe whose writer has more to give when the judge has read all it needs.
   ::signal(SIGPIPE, SIG_IGN);
