@@ -7,9 +7,12 @@
 #if !defined(_WIN32)
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
+#include <chrono>
 #include <string>
+#include <thread>
 
 #include "test_files.hpp"
 
@@ -58,6 +61,32 @@ TEST(SystemFiles, OpenedFilesStayWithTheProcess) {
   ASSERT_EQ(::stat(written.c_str(), &status), 0);
   EXPECT_EQ(status.st_mode & 07777, 0644 & ~mask);
 }
+
+#if defined(CHECKER_TESTS_NATIVE)  // an emulator's time is its own
+// Standard output may be a non-blocking pipe that a slow reader lets fill: the write waits for
+// room asleep, and every byte arrives.
+TEST(SystemFiles, AFullNonBlockingPipeIsWaitedForAsleep) {
+  int ends[2];
+  ASSERT_EQ(::pipe(ends), 0);
+  ::fcntl(ends[1], F_SETFL, O_NONBLOCK);
+  const std::string bytes(std::size_t{1} << 20, 'x');  // far more than a pipe holds
+  std::string received;
+  std::thread reader([read_end = ends[0], &received] {
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    char chunk[65536];
+    for (ssize_t got; (got = ::read(read_end, chunk, sizeof chunk)) > 0;)
+      received.append(chunk, static_cast<std::size_t>(got));
+  });
+  const auto before = thread_processor_time();
+  EXPECT_TRUE(write_all(ends[1], bytes));
+  const auto used = thread_processor_time() - before;
+  ::close(ends[1]);
+  reader.join();
+  ::close(ends[0]);
+  EXPECT_EQ(received.size(), bytes.size());
+  EXPECT_LT(used, std::chrono::milliseconds(50));
+}
+#endif
 #endif
 
 }  // namespace

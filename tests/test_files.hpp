@@ -5,9 +5,11 @@
 #if defined(_WIN32)
 #include <io.h>
 #else
+#include <time.h>
 #include <unistd.h>
 #endif
 
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -70,3 +72,13 @@ inline std::vector<int> free_descriptors() {
   }
   return free;
 }
+
+#if !defined(_WIN32)
+// The processor time the calling thread has used: a wait that spins shows here, one that sleeps
+// does not.
+inline std::chrono::nanoseconds thread_processor_time() {
+  timespec used{};
+  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
+  return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+}
+#endif

@@ -17,7 +17,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
-#include <ctime>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -138,15 +137,6 @@ struct Call {
   bool input_closed = false;        // no standard input at all
 };
 
-#if !defined(_WIN32) && defined(CHECKER_TESTS_NATIVE)
-// The processor time this thread has used.
-std::chrono::nanoseconds thread_processor_time() {
-  timespec used{};
-  ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
-  return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
-}
-#endif
-
 // Runs checker-judge with `arguments` after the program name.
 Finished run(const std::vector<std::string>& arguments, const Call& call = {}) {
   std::vector<const char*> argv = {"/usr/bin/checker-judge"};
@@ -168,8 +158,9 @@ Finished run(const std::vector<std::string>& arguments, const Call& call = {}) {
   EXPECT_EQ(free_descriptors(), free_before) << "a file left open";
 #if !defined(_WIN32) && defined(CHECKER_TESTS_NATIVE)  // an emulator's time is its own
   // A judge that waits for a program still starting sleeps meanwhile; it does not spin.
-  if (call.late_pipe)
+  if (call.late_pipe) {
     EXPECT_LT(thread_processor_time() - time_before, std::chrono::milliseconds(50));
+  }
 #endif
   return finished;
 }
