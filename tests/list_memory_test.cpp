@@ -3,16 +3,13 @@
 
 #include <gtest/gtest.h>
 
-#if defined(__linux__)
-#include <unistd.h>
-#endif
-
 #include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 
+#include "test_files.hpp"
 #include "value_list.hpp"
 
 namespace {
@@ -63,14 +60,6 @@ TEST(ListMemory, LargeListsAskForLargePages) {
   }
 }
 
-// The address space this process holds, as Linux counts it.
-std::uint64_t address_space() {
-  std::ifstream statm("/proc/self/statm");
-  std::uint64_t pages = 0;
-  statm >> pages;
-  return pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
-}
-
 // A list's room goes back when the list goes, grown or not: a judge that checks file after file
 // in one process must not keep the rooms of all of them.
 TEST(ListMemory, RoomGoesBackWithTheList) {
@@ -78,13 +67,13 @@ TEST(ListMemory, RoomGoesBackWithTheList) {
   GTEST_SKIP() << "AddressSanitizer keeps freed memory a while";
 #endif
   constexpr std::size_t kValues = std::size_t{16} << 20;  // 64 MiB
-  const std::uint64_t before = address_space();
+  const std::uint64_t before = address_space_in_use();
   for (int round = 0; round < 4; ++round) {
     ValueList list;
     ASSERT_TRUE(list.reserve(kValues / 2));
     ASSERT_TRUE(list.reserve(kValues));
   }
-  EXPECT_LT(address_space(), before + kValues * sizeof(std::int32_t));
+  EXPECT_LT(address_space_in_use(), before + kValues * sizeof(std::int32_t));
 }
 #endif
 

@@ -13,10 +13,11 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <random>
 #include <string>
 #include <vector>
+
+#include "test_files.hpp"
 
 namespace {
 
@@ -84,10 +85,7 @@ TEST(RadixSort, SortsWithoutRoomForItsScratch) {
   ASSERT_GE(child, 0);
   if (child == 0) {
     // The limit is the address space in use: any further mapping fails.
-    std::ifstream statm("/proc/self/statm");
-    std::uint64_t pages = 0;
-    statm >> pages;
-    const auto in_use = static_cast<rlim_t>(pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE)));
+    const auto in_use = static_cast<rlim_t>(address_space_in_use());
     const rlimit limit{in_use, in_use};
     if (::setrlimit(RLIMIT_AS, &limit) != 0) ::_exit(3);
     // Kept in a volatile, or the compiler may take the allocation as made and drop it.

@@ -10,6 +10,7 @@
 #endif
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <fstream>
 #include <random>
@@ -80,5 +81,15 @@ inline std::chrono::nanoseconds thread_processor_time() {
   timespec used{};
   ::clock_gettime(CLOCK_THREAD_CPUTIME_ID, &used);
   return std::chrono::seconds(used.tv_sec) + std::chrono::nanoseconds(used.tv_nsec);
+}
+#endif
+
+#if defined(__linux__)
+// The address space this process holds, as Linux counts it.
+inline std::uint64_t address_space_in_use() {
+  std::ifstream statm("/proc/self/statm");
+  std::uint64_t pages = 0;
+  statm >> pages;
+  return pages * static_cast<std::uint64_t>(::sysconf(_SC_PAGESIZE));
 }
 #endif
